@@ -1,0 +1,76 @@
+# make run   installs what is missing, builds, and runs the launcher on the sample
+# make test  installs what is missing, builds, and runs every test
+# make build builds without running anything
+.PHONY: all build run test deps bench clean
+
+BUILD   := build
+WIN     := $(BUILD)/win32
+HOST    := $(BUILD)/host
+CROSS   := i686-w64-mingw32-
+CXX_W   := $(CROSS)g++
+CC_W    := $(CROSS)gcc
+WINDRES := $(CROSS)windres
+
+# The launcher must load on Windows 95 and NT 4.0 and run on a 486 or Pentium:
+# no C runtime, no exceptions or unwinding tables, nothing newer than the Pentium,
+# the Windows 4.0 headers' structure sizes.
+LAUNCHER_CXXFLAGS := -std=c++17 -march=i586 -mtune=generic -Os -Wall -Wextra -Werror \
+	-fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-unwind-tables \
+	-fno-stack-protector -fno-tree-loop-distribute-patterns -fno-ident \
+	-DWINVER=0x0400 -D_WIN32_WINNT=0x0400 -DWIN32_LEAN_AND_MEAN -DSTRICT
+LAUNCHER_LDFLAGS := -nostdlib -Wl,-e,_StartEntry -Wl,--subsystem,windows:4.0 \
+	-Wl,--major-os-version,4 -Wl,--minor-os-version,0 -s
+LAUNCHER_LIBS := -lkernel32 -luser32 -ladvapi32 -lversion
+
+LAUNCHER_SOURCES := $(wildcard runtime/*.cpp runtime/*/*.cpp)
+LAUNCHER_HEADERS := $(wildcard runtime/*.h runtime/*/*.h)
+LAUNCHER_OBJECTS := $(patsubst runtime/%.cpp,$(WIN)/obj/%.o,$(LAUNCHER_SOURCES))
+
+HELPER_CFLAGS := -std=c99 -O2 -Wall -Wextra -static
+HELPERS := $(WIN)/helpers/robot.exe $(WIN)/helpers/fakeplayer.exe \
+	$(WIN)/helpers/fakeinstaller.exe $(WIN)/helpers/signal.exe \
+	$(WIN)/helpers/holdname.exe $(WIN)/helpers/pollwait.exe
+
+all: build
+
+deps:
+	@tools/install-deps
+
+build: deps $(WIN)/Start.exe $(WIN)/sample/player.exe $(HELPERS)
+
+$(WIN)/obj/%.o: runtime/%.cpp $(LAUNCHER_HEADERS)
+	@mkdir -p $(dir $@)
+	$(CXX_W) $(LAUNCHER_CXXFLAGS) -c $< -o $@
+
+$(WIN)/obj/start.res: runtime/splash/start.rc runtime/splash/splash.h runtime/splash/start.ico
+	@mkdir -p $(dir $@)
+	$(WINDRES) -DWINVER=0x0400 -I runtime/splash $< -O coff -o $@
+
+$(WIN)/Start.exe: $(LAUNCHER_OBJECTS) $(WIN)/obj/start.res
+	$(CXX_W) $(LAUNCHER_LDFLAGS) -o $@ $^ $(LAUNCHER_LIBS)
+
+$(WIN)/sample/player.exe: sample/player/player.c
+	@mkdir -p $(dir $@)
+	$(CC_W) $(HELPER_CFLAGS) -mwindows -o $@ $< -luser32 -lgdi32
+
+$(WIN)/helpers/robot.exe: tests/helpers/robot.c
+	@mkdir -p $(dir $@)
+	$(CC_W) $(HELPER_CFLAGS) -o $@ $< -luser32 -ladvapi32
+
+$(WIN)/helpers/%.exe: tests/helpers/%.c
+	@mkdir -p $(dir $@)
+	$(CC_W) $(HELPER_CFLAGS) -mwindows -o $@ $< -luser32 -ladvapi32
+
+run: build
+	python3 tools/run-sample
+
+test: build
+	cmake -S . -B $(HOST) -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	cmake --build $(HOST) -j2
+	cd $(HOST) && ctest --output-on-failure
+
+bench: build
+	python3 bench/launch_bench.py
+
+clean:
+	rm -rf $(BUILD)
