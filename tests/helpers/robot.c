@@ -1,0 +1,700 @@
+/*
+ * robot.exe - starts a program (the launcher under test), watches its
+ * visible top-level windows, records what it sees in a log file and answers
+ * its message boxes.  Console program.
+ *
+ * Usage:
+ *   robot.exe /log=<file> /timeout=<ms> [/winver=<name>] [/answers=<a,b,...>]
+ *             [/marker=<n>] [/markerraw=<type>:<hexbytes>] [/nomarker]
+ *             [/closesplash] [/args=<text>] [/cwd=<dir>] <program path>
+ *
+ * The program path is the last argument.  Arguments follow the usual Windows
+ * quoting rules (double quotes group spaces, \" is a literal quote).
+ * /timeout defaults to 30000.  Answers: ok, cancel, esc, close, none; when the
+ * list is used up every further box gets "ok".
+ *
+ * Every log line starts with "t=<ms since robot start> ".  Lines:
+ *   robot winver=<name|default>
+ *   robot winverfailed err=<n>
+ *   robot markerset type=<n> size=<n> err=<n>
+ *   robot markerdeleted err=<n>              (2 = was absent)
+ *   robot started pid=<pid>
+ *   robot startfailed err=<n>                (robot exits 2)
+ *   msgbox owner=<hex> style=<hex> exstyle=<hex> icon=<0|1> buttons=<B1|B2...>
+ *   msgbox caption=<text>
+ *   msgbox text=<text>
+ *   msgbox answer=<word>
+ *   msgbox gone
+ *   splash style=<hex> exstyle=<hex> owner=<hex> rect=<l,t,r,b> client=<w,h>
+ *          workarea=<l,t,r,b> topmost=<0|1> sysmenu=<0|1>      (one line)
+ *   splash caption=<text>
+ *   splash text=<text>
+ *   splash textstyle=<hex>
+ *   splash responsive=<0|1>
+ *   splash afterclose exists=<0|1> visible=<0|1>     (only with /closesplash)
+ *   splash gone
+ *   window style=<hex> exstyle=<hex> class=<class name>
+ *   window caption=<text>
+ *   robot exit code=<unsigned decimal>
+ *   robot timeout                            (program killed, robot exits 3)
+ *   robot cpu user_ms=<n> kernel_ms=<n>      (main thread of the program)
+ *   robot marker=absent
+ *   robot marker=value=<unsigned decimal|long> type=<n> size=<n>
+ *   robot marker=error err=<n>
+ *   robot usage msg=<text>                   (robot exits 4)
+ *
+ * Exit code: 0 program ended by itself, 2 could not start it, 3 timeout,
+ * 4 bad command line.
+ */
+#include <windows.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#define MARKER_KEY "Software\\Orlimaze"
+#define MARKER_VALUE "DXMedia"
+#define MAX_SEEN 512
+#define MAX_ANSWERS 64
+
+static char g_logpath[MAX_PATH * 2];
+static DWORD g_t0;
+
+/* Large enough for long texts plus escaping. */
+static char g_fmt[40000];
+static char g_line[80000];
+
+/* Appends one line ("t=<ms> " + text) to the log file with a single
+   WriteFile so that lines of concurrent writers never interleave.  CR and LF
+   inside the text become the two characters "\n". */
+static void log_line(const char *fmt, ...)
+{
+    if (!g_logpath[0])
+        return;
+
+    va_list ap;
+    va_start(ap, fmt);
+    vsnprintf(g_fmt, sizeof g_fmt, fmt, ap);
+    va_end(ap);
+    g_fmt[sizeof g_fmt - 1] = '\0';
+
+    int j = snprintf(g_line, 32, "t=%lu ", (unsigned long)(GetTickCount() - g_t0));
+    for (const char *p = g_fmt; *p && j < (int)sizeof g_line - 4; p++) {
+        if (*p == '\r' || *p == '\n') {
+            if (p[0] == '\r' && p[1] == '\n')
+                p++;
+            g_line[j++] = '\\';
+            g_line[j++] = 'n';
+        } else {
+            g_line[j++] = *p;
+        }
+    }
+    g_line[j++] = '\n';
+
+    for (int tries = 0; tries < 100; tries++) {
+        HANDLE h = CreateFileA(g_logpath, FILE_APPEND_DATA,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+        if (h != INVALID_HANDLE_VALUE) {
+            DWORD written;
+            WriteFile(h, g_line, (DWORD)j, &written, NULL);
+            CloseHandle(h);
+            return;
+        }
+        Sleep(10);
+    }
+}
+
+/* Skips the program name at the start of a command line (it follows
+   simpler quoting rules than the other arguments). */
+static const char *skip_program_name(const char *p)
+{
+    if (*p == '"') {
+        p++;
+        while (*p && *p != '"')
+            p++;
+        if (*p == '"')
+            p++;
+    }
+    while (*p && *p != ' ' && *p != '\t')
+        p++;
+    return p;
+}
+
+/* Reads the next argument using the usual Windows command line rules:
+   double quotes group spaces, 2n backslashes before a quote give n
+   backslashes, 2n+1 give n backslashes and a literal quote.
+   Returns 0 when there are no more arguments. */
+static int next_arg(const char **pp, char *out, size_t outsz)
+{
+    const char *p = *pp;
+    size_t n = 0;
+    int inq = 0;
+
+    while (*p == ' ' || *p == '\t')
+        p++;
+    if (!*p) {
+        *pp = p;
+        return 0;
+    }
+#define PUT(c) do { if (n + 1 < outsz) out[n++] = (c); } while (0)
+    while (*p && (inq || (*p != ' ' && *p != '\t'))) {
+        if (*p == '\\') {
+            size_t bs = 0;
+            while (*p == '\\') {
+                bs++;
+                p++;
+            }
+            if (*p == '"') {
+                for (size_t i = 0; i < bs / 2; i++)
+                    PUT('\\');
+                if (bs % 2) {
+                    PUT('"');
+                    p++;
+                }
+            } else {
+                for (size_t i = 0; i < bs; i++)
+                    PUT('\\');
+            }
+        } else if (*p == '"') {
+            if (inq && p[1] == '"') {
+                PUT('"');
+                p += 2;
+            } else {
+                inq = !inq;
+                p++;
+            }
+        } else {
+            PUT(*p);
+            p++;
+        }
+    }
+#undef PUT
+    out[n] = '\0';
+    *pp = p;
+    return 1;
+}
+
+/* Parses an unsigned 32-bit number: decimal, or hex with a 0x prefix. */
+static DWORD parse_u32(const char *s)
+{
+    if (s[0] == '0' && (s[1] == 'x' || s[1] == 'X'))
+        return (DWORD)strtoul(s + 2, NULL, 16);
+    return (DWORD)strtoul(s, NULL, 10);
+}
+
+static int starts_with(const char *s, const char *prefix)
+{
+    return strncmp(s, prefix, strlen(prefix)) == 0;
+}
+
+static unsigned long elapsed(void)
+{
+    return (unsigned long)(GetTickCount() - g_t0);
+}
+
+static unsigned long hwnd_hex(HWND h)
+{
+    return (unsigned long)(ULONG_PTR)h;
+}
+
+/* ---- registry set-up ------------------------------------------------ */
+
+/* Sets or (name == NULL) deletes HKCU\Software\Wine\AppDefaults\<exe>\Version,
+   which selects the Windows version Wine reports to that program. */
+static void set_winver(const char *exe_name, const char *name)
+{
+    char key[MAX_PATH + 64];
+    snprintf(key, sizeof key, "Software\\Wine\\AppDefaults\\%s", exe_name);
+    HKEY hk;
+    LONG rc;
+    if (name) {
+        rc = RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, NULL, 0, KEY_SET_VALUE, NULL, &hk, NULL);
+        if (rc == ERROR_SUCCESS) {
+            rc = RegSetValueExA(hk, "Version", 0, REG_SZ, (const BYTE *)name, (DWORD)strlen(name) + 1);
+            RegCloseKey(hk);
+        }
+        if (rc != ERROR_SUCCESS)
+            log_line("robot winverfailed err=%ld", (long)rc);
+    } else {
+        rc = RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_SET_VALUE, &hk);
+        if (rc == ERROR_SUCCESS) {
+            RegDeleteValueA(hk, "Version");
+            RegCloseKey(hk);
+        }
+    }
+    log_line("robot winver=%s", name ? name : "default");
+}
+
+static void set_marker(DWORD type, const BYTE *data, DWORD size)
+{
+    HKEY hk;
+    LONG rc = RegCreateKeyExA(HKEY_LOCAL_MACHINE, MARKER_KEY, 0, NULL, 0, KEY_SET_VALUE, NULL, &hk, NULL);
+    if (rc == ERROR_SUCCESS) {
+        rc = RegSetValueExA(hk, MARKER_VALUE, 0, type, data, size);
+        RegCloseKey(hk);
+    }
+    log_line("robot markerset type=%lu size=%lu err=%ld", (unsigned long)type, (unsigned long)size, (long)rc);
+}
+
+static void delete_marker(void)
+{
+    HKEY hk;
+    LONG rc = RegOpenKeyExA(HKEY_LOCAL_MACHINE, MARKER_KEY, 0, KEY_SET_VALUE, &hk);
+    if (rc == ERROR_SUCCESS) {
+        rc = RegDeleteValueA(hk, MARKER_VALUE);
+        RegCloseKey(hk);
+    }
+    log_line("robot markerdeleted err=%ld", (long)rc);
+}
+
+static int hexval(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+/* "<type>:<hexbytes>" -> type and bytes.  Returns 0 on a malformed value. */
+static int parse_markerraw(const char *s, DWORD *type, BYTE *buf, DWORD bufsz, DWORD *size)
+{
+    const char *colon = strchr(s, ':');
+    if (!colon || colon == s)
+        return 0;
+    char num[32];
+    size_t len = (size_t)(colon - s);
+    if (len >= sizeof num)
+        return 0;
+    memcpy(num, s, len);
+    num[len] = '\0';
+    *type = parse_u32(num);
+    const char *h = colon + 1;
+    DWORD n = 0;
+    while (h[0]) {
+        int hi = hexval(h[0]), lo = h[1] ? hexval(h[1]) : -1;
+        if (hi < 0 || lo < 0 || n >= bufsz)
+            return 0;
+        buf[n++] = (BYTE)(hi * 16 + lo);
+        h += 2;
+    }
+    *size = n;
+    return 1;
+}
+
+static void log_marker_state(void)
+{
+    HKEY hk;
+    LONG rc = RegOpenKeyExA(HKEY_LOCAL_MACHINE, MARKER_KEY, 0, KEY_QUERY_VALUE, &hk);
+    if (rc == ERROR_FILE_NOT_FOUND) {
+        log_line("robot marker=absent");
+        return;
+    }
+    if (rc != ERROR_SUCCESS) {
+        log_line("robot marker=error err=%ld", (long)rc);
+        return;
+    }
+    BYTE buf[16];
+    DWORD type = 0, size = sizeof buf;
+    memset(buf, 0, sizeof buf);
+    rc = RegQueryValueExA(hk, MARKER_VALUE, NULL, &type, buf, &size);
+    RegCloseKey(hk);
+    if (rc == ERROR_FILE_NOT_FOUND) {
+        log_line("robot marker=absent");
+    } else if (rc == ERROR_SUCCESS && size <= 4) {
+        DWORD v = (DWORD)buf[0] | ((DWORD)buf[1] << 8) | ((DWORD)buf[2] << 16) | ((DWORD)buf[3] << 24);
+        log_line("robot marker=value=%lu type=%lu size=%lu", (unsigned long)v, (unsigned long)type, (unsigned long)size);
+    } else if (rc == ERROR_SUCCESS || rc == ERROR_MORE_DATA) {
+        log_line("robot marker=value=long type=%lu size=%lu", (unsigned long)type, (unsigned long)size);
+    } else {
+        log_line("robot marker=error err=%ld", (long)rc);
+    }
+}
+
+/* ---- watching the windows ------------------------------------------ */
+
+static DWORD g_pid;
+static HWND g_found[MAX_SEEN];
+static int g_nfound;
+static HWND g_seen[MAX_SEEN];
+static int g_nseen;
+
+static BOOL CALLBACK collect_window(HWND h, LPARAM lp)
+{
+    (void)lp;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    if (pid == g_pid && IsWindowVisible(h) && g_nfound < MAX_SEEN)
+        g_found[g_nfound++] = h;
+    return TRUE;
+}
+
+static int was_seen(HWND h)
+{
+    for (int i = 0; i < g_nseen; i++)
+        if (g_seen[i] == h)
+            return 1;
+    return 0;
+}
+
+static void mark_seen(HWND h)
+{
+    if (g_nseen < MAX_SEEN)
+        g_seen[g_nseen++] = h;
+}
+
+/* Direct child with the given control id (compared as 16 bits, since a
+   dialog template may store 0xFFFF either as a 16-bit or a 32-bit id). */
+static HWND child_by_id(HWND parent, int id)
+{
+    for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if ((GetDlgCtrlID(c) & 0xFFFF) == (id & 0xFFFF))
+            return c;
+    return NULL;
+}
+
+/* Texts of the visible Button children in z-order, ampersands removed
+   ("&&" stays as one '&'), joined by '|'. */
+static void button_texts(HWND box, char *out, size_t outsz)
+{
+    size_t n = 0;
+    out[0] = '\0';
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        char cls[64], text[256];
+        if (!GetClassNameA(c, cls, sizeof cls) || lstrcmpiA(cls, "Button") != 0 || !IsWindowVisible(c))
+            continue;
+        GetWindowTextA(c, text, sizeof text);
+        if (n && n + 1 < outsz)
+            out[n++] = '|';
+        for (const char *p = text; *p && n + 1 < outsz; p++) {
+            if (*p == '&') {
+                if (p[1] != '&')
+                    continue;
+                p++;
+            }
+            out[n++] = *p;
+        }
+        out[n] = '\0';
+    }
+}
+
+static void answer_box(HWND box, const char *word)
+{
+    if (strcmp(word, "ok") == 0) {
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(box, IDOK));
+    } else if (strcmp(word, "cancel") == 0) {
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), (LPARAM)GetDlgItem(box, IDCANCEL));
+    } else if (strcmp(word, "esc") == 0) {
+        /* The key goes to the focused control, as a real key press would;
+           the dialog's message loop turns Esc into a Cancel command. */
+        GUITHREADINFO gti;
+        memset(&gti, 0, sizeof gti);
+        gti.cbSize = sizeof gti;
+        HWND target = box;
+        if (GetGUIThreadInfo(GetWindowThreadProcessId(box, NULL), &gti) && gti.hwndFocus
+            && (gti.hwndFocus == box || IsChild(box, gti.hwndFocus)))
+            target = gti.hwndFocus;
+        PostMessageA(target, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        PostMessageA(target, WM_KEYUP, VK_ESCAPE, (LPARAM)0xC0010001u);
+    } else if (strcmp(word, "close") == 0) {
+        PostMessageA(box, WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+    /* "none": leave the box alone. */
+    log_line("msgbox answer=%s", word);
+}
+
+static char g_text[8192];
+
+static void log_msgbox(HWND box)
+{
+    char buttons[1024];
+    button_texts(box, buttons, sizeof buttons);
+    HWND icon = child_by_id(box, 0x0440);
+    int has_icon = icon && IsWindowVisible(icon) && SendMessageA(icon, STM_GETICON, 0, 0) != 0;
+    log_line("msgbox owner=%lx style=%lx exstyle=%lx icon=%d buttons=%s",
+             hwnd_hex(GetWindow(box, GW_OWNER)),
+             (unsigned long)GetWindowLongA(box, GWL_STYLE),
+             (unsigned long)GetWindowLongA(box, GWL_EXSTYLE), has_icon, buttons);
+    GetWindowTextA(box, g_text, sizeof g_text);
+    log_line("msgbox caption=%s", g_text);
+    g_text[0] = '\0';
+    GetWindowTextA(child_by_id(box, 0xFFFF), g_text, sizeof g_text);
+    log_line("msgbox text=%s", g_text);
+}
+
+static void log_splash(HWND s, int closesplash)
+{
+    RECT r, c, wa;
+    GetWindowRect(s, &r);
+    GetClientRect(s, &c);
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &wa, 0);
+    LONG style = GetWindowLongA(s, GWL_STYLE);
+    LONG exstyle = GetWindowLongA(s, GWL_EXSTYLE);
+    log_line("splash style=%lx exstyle=%lx owner=%lx rect=%ld,%ld,%ld,%ld client=%ld,%ld "
+             "workarea=%ld,%ld,%ld,%ld topmost=%d sysmenu=%d",
+             (unsigned long)style, (unsigned long)exstyle, hwnd_hex(GetWindow(s, GW_OWNER)),
+             (long)r.left, (long)r.top, (long)r.right, (long)r.bottom,
+             (long)(c.right - c.left), (long)(c.bottom - c.top),
+             (long)wa.left, (long)wa.top, (long)wa.right, (long)wa.bottom,
+             (exstyle & WS_EX_TOPMOST) ? 1 : 0, (style & WS_SYSMENU) ? 1 : 0);
+    GetWindowTextA(s, g_text, sizeof g_text);
+    log_line("splash caption=%s", g_text);
+    g_text[0] = '\0';
+    GetDlgItemTextA(s, 1000, g_text, sizeof g_text);
+    log_line("splash text=%s", g_text);
+    log_line("splash textstyle=%lx", (unsigned long)GetWindowLongA(child_by_id(s, 1000), GWL_STYLE));
+
+    DWORD_PTR res = 0;
+    LRESULT ok = SendMessageTimeoutA(s, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &res);
+    log_line("splash responsive=%d", ok ? 1 : 0);
+
+    if (closesplash) {
+        PostMessageA(s, WM_SYSCOMMAND, SC_CLOSE, 0);
+        PostMessageA(s, WM_CLOSE, 0, 0);
+        PostMessageA(s, WM_COMMAND, IDCANCEL, 0);
+        Sleep(300);
+        log_line("splash afterclose exists=%d visible=%d", IsWindow(s) ? 1 : 0, IsWindowVisible(s) ? 1 : 0);
+    }
+}
+
+static void log_other_window(HWND h)
+{
+    char cls[256];
+    if (!GetClassNameA(h, cls, sizeof cls))
+        cls[0] = '\0';
+    log_line("window style=%lx exstyle=%lx class=%s",
+             (unsigned long)GetWindowLongA(h, GWL_STYLE),
+             (unsigned long)GetWindowLongA(h, GWL_EXSTYLE), cls);
+    g_text[0] = '\0';
+    GetWindowTextA(h, g_text, sizeof g_text);
+    log_line("window caption=%s", g_text);
+}
+
+static int window_gone(HWND h)
+{
+    return !IsWindow(h) || !IsWindowVisible(h);
+}
+
+/* ---- main ------------------------------------------------------------ */
+
+static void usage_exit(const char *msg)
+{
+    log_line("robot usage msg=%s", msg);
+    fprintf(stderr, "robot: %s\n", msg);
+    fprintf(stderr, "usage: robot.exe /log=<file> /timeout=<ms> [/winver=<name>] [/answers=<a,b,...>]\n"
+                    "       [/marker=<n>] [/markerraw=<type>:<hex>] [/nomarker] [/closesplash]\n"
+                    "       [/args=<text>] [/cwd=<dir>] <program path>\n");
+    ExitProcess(4);
+}
+
+static void log_cpu(HANDLE thread)
+{
+    FILETIME c, e, k, u;
+    ULARGE_INTEGER ku, uu;
+    ku.QuadPart = 0;
+    uu.QuadPart = 0;
+    if (GetThreadTimes(thread, &c, &e, &k, &u)) {
+        ku.LowPart = k.dwLowDateTime;
+        ku.HighPart = k.dwHighDateTime;
+        uu.LowPart = u.dwLowDateTime;
+        uu.HighPart = u.dwHighDateTime;
+    }
+    log_line("robot cpu user_ms=%lu kernel_ms=%lu",
+             (unsigned long)(uu.QuadPart / 10000), (unsigned long)(ku.QuadPart / 10000));
+}
+
+int main(void)
+{
+    g_t0 = GetTickCount();
+
+    /* Split our own command line into arguments. */
+    static char argbuf[65536];
+    char *argv[128];
+    int argc = 0;
+    size_t used = 0;
+    const char *p = skip_program_name(GetCommandLineA());
+    while (argc < 128 && used < sizeof argbuf) {
+        if (!next_arg(&p, argbuf + used, sizeof argbuf - used))
+            break;
+        argv[argc++] = argbuf + used;
+        used += strlen(argbuf + used) + 1;
+    }
+
+    DWORD timeout = 30000;
+    const char *winver = NULL, *answers = "", *args = NULL, *cwd = NULL, *markerraw = NULL, *marker = NULL;
+    int nomarker = 0, closesplash = 0;
+
+    /* /log first, so that later problems can be logged. */
+    for (int i = 0; i < argc - 1; i++)
+        if (starts_with(argv[i], "/log="))
+            lstrcpynA(g_logpath, argv[i] + 5, sizeof g_logpath);
+    if (argc < 1)
+        usage_exit("no program given");
+    const char *program = argv[argc - 1];
+    for (int i = 0; i < argc - 1; i++) {
+        const char *a = argv[i];
+        if (starts_with(a, "/log="))
+            ;
+        else if (starts_with(a, "/timeout="))
+            timeout = parse_u32(a + 9);
+        else if (starts_with(a, "/winver="))
+            winver = a + 8;
+        else if (starts_with(a, "/answers="))
+            answers = a + 9;
+        else if (starts_with(a, "/marker="))
+            marker = a + 8;
+        else if (starts_with(a, "/markerraw="))
+            markerraw = a + 11;
+        else if (strcmp(a, "/nomarker") == 0)
+            nomarker = 1;
+        else if (strcmp(a, "/closesplash") == 0)
+            closesplash = 1;
+        else if (starts_with(a, "/args="))
+            args = a + 6;
+        else if (starts_with(a, "/cwd="))
+            cwd = a + 5;
+        else {
+            static char msg[300];
+            snprintf(msg, sizeof msg, "unknown option %.250s", a);
+            usage_exit(msg);
+        }
+    }
+    if (!g_logpath[0])
+        usage_exit("no /log= given");
+    if (program[0] == '/')
+        usage_exit("last argument must be the program path");
+
+    /* Answers list: comma separated words. */
+    static char answerbuf[1024];
+    char *answer[MAX_ANSWERS];
+    int nanswers = 0, next_answer = 0;
+    lstrcpynA(answerbuf, answers, sizeof answerbuf);
+    for (char *w = answerbuf; *w && nanswers < MAX_ANSWERS;) {
+        char *comma = strchr(w, ',');
+        if (comma)
+            *comma = '\0';
+        if (strcmp(w, "ok") && strcmp(w, "cancel") && strcmp(w, "esc") && strcmp(w, "close") && strcmp(w, "none"))
+            usage_exit("unknown answer word");
+        answer[nanswers++] = w;
+        if (!comma)
+            break;
+        w = comma + 1;
+    }
+
+    /* Registry set-up. */
+    const char *exe_name = program;
+    for (const char *q = program; *q; q++)
+        if (*q == '\\' || *q == '/')
+            exe_name = q + 1;
+    set_winver(exe_name, winver);
+
+    if (marker) {
+        DWORD v = parse_u32(marker);
+        set_marker(REG_DWORD, (const BYTE *)&v, sizeof v);
+    } else if (markerraw) {
+        BYTE raw[512];
+        DWORD type, size;
+        if (!parse_markerraw(markerraw, &type, raw, sizeof raw, &size))
+            usage_exit("bad /markerraw value");
+        set_marker(type, raw, size);
+    } else if (nomarker) {
+        delete_marker();
+    }
+
+    /* Start the program. */
+    static char cmd[32768];
+    if (args)
+        snprintf(cmd, sizeof cmd, "\"%s\" %s", program, args);
+    else
+        snprintf(cmd, sizeof cmd, "\"%s\"", program);
+    STARTUPINFOA si;
+    PROCESS_INFORMATION pi;
+    memset(&si, 0, sizeof si);
+    si.cb = sizeof si;
+    memset(&pi, 0, sizeof pi);
+    if (!CreateProcessA(program, cmd, NULL, NULL, FALSE, 0, NULL, cwd, &si, &pi)) {
+        log_line("robot startfailed err=%lu", (unsigned long)GetLastError());
+        return 2;
+    }
+    g_pid = pi.dwProcessId;
+    log_line("robot started pid=%lu", (unsigned long)g_pid);
+
+    HWND box = NULL;      /* answered message box we wait to disappear */
+    HWND splash = NULL;   /* splash being watched */
+    int ended = 0;
+
+    for (;;) {
+        if (WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0) {
+            ended = 1;
+            break;
+        }
+        if (elapsed() >= timeout)
+            break;
+
+        if (box && window_gone(box)) {
+            log_line("msgbox gone");
+            box = NULL;
+        }
+        if (splash && window_gone(splash)) {
+            log_line("splash gone");
+            splash = NULL;
+        }
+
+        g_nfound = 0;
+        EnumWindows(collect_window, 0);
+        for (int i = 0; i < g_nfound; i++) {
+            HWND h = g_found[i];
+            char cls[64];
+            if (was_seen(h) || !IsWindow(h))
+                continue;
+            if (!GetClassNameA(h, cls, sizeof cls))
+                cls[0] = '\0';
+            int dialog = strcmp(cls, "#32770") == 0;
+            if (dialog && child_by_id(h, 1000)) {
+                if (splash)
+                    continue;   /* handle it once the current one is gone */
+                mark_seen(h);
+                splash = h;
+                log_splash(h, closesplash);
+            } else if (dialog && child_by_id(h, 0xFFFF)) {
+                if (box)
+                    continue;   /* one box at a time */
+                mark_seen(h);
+                box = h;
+                log_msgbox(h);
+                answer_box(h, next_answer < nanswers ? answer[next_answer] : "ok");
+                next_answer++;
+            } else {
+                mark_seen(h);
+                log_other_window(h);
+            }
+        }
+        Sleep(10);
+    }
+
+    int rc;
+    if (ended) {
+        /* Windows of an ended program are gone. */
+        if (box && window_gone(box))
+            log_line("msgbox gone");
+        if (splash && window_gone(splash))
+            log_line("splash gone");
+        DWORD code = 0;
+        GetExitCodeProcess(pi.hProcess, &code);
+        log_line("robot exit code=%lu", (unsigned long)code);
+        rc = 0;
+    } else {
+        log_line("robot timeout");
+        TerminateProcess(pi.hProcess, 99);
+        WaitForSingleObject(pi.hProcess, 2000);
+        rc = 3;
+    }
+    log_cpu(pi.hThread);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    log_marker_state();
+    return rc;
+}
