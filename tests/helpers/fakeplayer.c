@@ -180,8 +180,13 @@ int WINAPI WinMain(HINSTANCE hInst, HINSTANCE hPrev, LPSTR lpCmd, int nShow)
     (void)lpCmd;
     (void)nShow;
 
-    log_line("player start pid=%lu cmdline=%s",
-             (unsigned long)GetCurrentProcessId(), GetCommandLineA());
+    /* The performance counter is system-wide, so the benchmarks can set this
+     * time against the robot's "started" time. */
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    log_line("player start pid=%lu us=%.0f cmdline=%s", (unsigned long)GetCurrentProcessId(),
+             (double)now.QuadPart * 1e6 / (double)frequency.QuadPart, GetCommandLineA());
 
     char mode[256];
     DWORD n = GetEnvironmentVariableA("STARTTEST_PLAYER", mode, sizeof mode);

@@ -18,7 +18,7 @@
  *   robot winverfailed err=<n>
  *   robot markerset type=<n> size=<n> err=<n>
  *   robot markerdeleted err=<n>              (2 = was absent)
- *   robot started pid=<pid>
+ *   robot started pid=<pid> us=<performance counter, microseconds>
  *   robot startfailed err=<n>                (robot exits 2)
  *   msgbox owner=<hex> style=<hex> exstyle=<hex> icon=<0|1> buttons=<B1|B2...>
  *   msgbox caption=<text>
@@ -615,12 +615,16 @@ int main(void)
     memset(&si, 0, sizeof si);
     si.cb = sizeof si;
     memset(&pi, 0, sizeof pi);
+    LARGE_INTEGER startCount, frequency;
+    QueryPerformanceCounter(&startCount);
+    QueryPerformanceFrequency(&frequency);
     if (!CreateProcessA(program, cmd, NULL, NULL, FALSE, 0, NULL, cwd, &si, &pi)) {
         log_line("robot startfailed err=%lu", (unsigned long)GetLastError());
         return 2;
     }
     g_pid = pi.dwProcessId;
-    log_line("robot started pid=%lu", (unsigned long)g_pid);
+    log_line("robot started pid=%lu us=%.0f", (unsigned long)g_pid,
+             (double)startCount.QuadPart * 1e6 / (double)frequency.QuadPart);
 
     HWND box = NULL;      /* answered message box we wait to disappear */
     HWND splash = NULL;   /* splash being watched */
