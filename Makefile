@@ -31,12 +31,18 @@ HELPERS := $(WIN)/helpers/robot.exe $(WIN)/helpers/fakeplayer.exe \
 	$(WIN)/helpers/fakeinstaller.exe $(WIN)/helpers/signal.exe \
 	$(WIN)/helpers/holdname.exe $(WIN)/helpers/pollwait.exe
 
+# DLLs with chosen file and product versions (and one without any), which the
+# tests put in place of the system's vbscript.dll.
+FIXTURES := $(WIN)/fixtures/v4.0.0.0.dll $(WIN)/fixtures/v5.6.0.0.dll \
+	$(WIN)/fixtures/v3.1.0.0.dll $(WIN)/fixtures/v3.0.0.0-product5.dll \
+	$(WIN)/fixtures/v32768.0.0.0.dll $(WIN)/fixtures/noversion.dll
+
 all: build
 
 deps:
 	@tools/install-deps
 
-build: deps $(WIN)/Start.exe $(WIN)/sample/player.exe $(HELPERS)
+build: deps $(WIN)/Start.exe $(WIN)/sample/player.exe $(HELPERS) $(FIXTURES)
 
 $(WIN)/obj/%.o: runtime/%.cpp $(LAUNCHER_HEADERS)
 	@mkdir -p $(dir $@)
@@ -60,6 +66,18 @@ $(WIN)/helpers/robot.exe: tests/helpers/robot.c
 $(WIN)/helpers/%.exe: tests/helpers/%.c
 	@mkdir -p $(dir $@)
 	$(CC_W) $(HELPER_CFLAGS) -mwindows -o $@ $< -luser32 -ladvapi32
+
+$(WIN)/fixtures/%.dll: tests/helpers/verdll.c tests/helpers/verdll.rc
+	@mkdir -p $(dir $@)
+	$(WINDRES) $(VERSION_DEFINES) tests/helpers/verdll.rc -O coff -o $(@:.dll=.res)
+	$(CC_W) -shared -o $@ tests/helpers/verdll.c $(@:.dll=.res)
+
+$(WIN)/fixtures/v4.0.0.0.dll: VERSION_DEFINES := -DFILEVER=4,0,0,0
+$(WIN)/fixtures/v5.6.0.0.dll: VERSION_DEFINES := -DFILEVER=5,6,0,0
+$(WIN)/fixtures/v3.1.0.0.dll: VERSION_DEFINES := -DFILEVER=3,1,0,0
+$(WIN)/fixtures/v3.0.0.0-product5.dll: VERSION_DEFINES := -DFILEVER=3,0,0,0 -DPRODVER=5,0,0,0
+$(WIN)/fixtures/v32768.0.0.0.dll: VERSION_DEFINES := -DFILEVER=0x8000,0,0,0
+$(WIN)/fixtures/noversion.dll: VERSION_DEFINES := -DNOVERSION
 
 run: build
 	python3 tools/run-sample
