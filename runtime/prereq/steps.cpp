@@ -159,8 +159,8 @@ bool RunDXMediaStep(HINSTANCE module)
         return true;
 
     DWORD exitCode = 0;
-    DXMediaOutcome outcome = GetDXMediaOutcome(
-        RunAndWait(command, &exitCode) == kInstallerEnded, exitCode);
+    bool ended = RunAndWait(command, &exitCode) == kInstallerEnded;
+    DXMediaOutcome outcome = GetDXMediaOutcome(ended, exitCode);
     if (outcome.writeMarker)
         WriteDXMediaMarker(required);
     ShowMessage(module, outcome.messageKey, MB_OK);
