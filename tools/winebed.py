@@ -86,9 +86,11 @@ class WineBed:
 
     # -- life cycle --------------------------------------------------------
 
-    def up(self, fresh=False, use_own_display=True):
+    def up(self, fresh=False, use_own_display=True, display=None):
         os.makedirs(self.root, exist_ok=True)
-        if use_own_display or not os.environ.get("DISPLAY"):
+        if display:
+            self.display = display
+        elif use_own_display or not os.environ.get("DISPLAY"):
             self._start_xvfb()
         else:
             self.display = os.environ["DISPLAY"]
@@ -143,13 +145,16 @@ class WineBed:
         self.xvfb_pid = xvfb.pid
 
     def _make_prefix(self):
-        env = self.env()
-        subprocess.run(["wineboot", "-i"], env=env, timeout=300, check=True,
+        subprocess.run(["wineboot", "-i"], env=self.env(), timeout=300, check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        reg = os.path.join(self.root, "prefix-settings.reg")
+        self.import_registry(PREFIX_SETTINGS)
+
+    def import_registry(self, text):
+        """Imports a .reg file's text (REGEDIT4) into the prefix."""
+        reg = os.path.join(self.root, "import.reg")
         with open(reg, "w") as f:
-            f.write(PREFIX_SETTINGS)
-        subprocess.run(["wine", "regedit", "/S", self.winpath(reg)], env=env, timeout=120,
+            f.write(text)
+        subprocess.run(["wine", "regedit", "/S", self.winpath(reg)], env=self.env(), timeout=120,
                        check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     # -- paths and environment ----------------------------------------------
@@ -175,16 +180,16 @@ class WineBed:
 
     # -- running programs -----------------------------------------------------
 
-    def start(self, args, env_extra=None):
+    def start(self, args, env_extra=None, stderr=subprocess.DEVNULL):
         """Starts `wine args...` tagged as a run of its own; returns (process, tag).
-        End it with `finish`."""
+        End it with `finish`. `stderr` may name a file for Wine's debug output."""
         self._counter += 1
         tag = "%d-%d-%d" % (os.getpid(), self._counter, int(time.time() * 1000) % 100000000)
         extra = dict(env_extra or {})
         extra["STARTTEST_RUN"] = tag
         process = subprocess.Popen(["wine"] + list(args), env=self.env(**extra),
                                    stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                   stderr=subprocess.DEVNULL)
+                                   stderr=stderr)
         return process, tag
 
     def finish(self, process, tag, timeout):
