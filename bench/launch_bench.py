@@ -34,7 +34,8 @@ class Bench:
         shutil.copy(os.path.join(winebed.WIN32, "Start.exe"), self.disc)
         self.log = os.path.join(root, "bench.log")
 
-    def robot(self, program, player_mode, args=None, timeout_ms=20000, wait_player=False):
+    def robot(self, program, player_mode, args=None, timeout_ms=20000, wait_player=False,
+              options=()):
         """Runs `program` under the robot; returns the log's fields by event."""
         if os.path.exists(self.log):
             os.remove(self.log)
@@ -42,6 +43,7 @@ class Bench:
                    "/timeout=%d" % timeout_ms]
         if args:
             command.append("/args=" + args)
+        command.extend(options)
         command.append(program)
         process, tag = self.bed.start(command, {"STARTTEST_LOG": self.bed.winpath(self.log),
                                                 "STARTTEST_PLAYER": player_mode})
@@ -92,6 +94,35 @@ class Bench:
                 into.append((float(f["player start"]["us"]) - float(f["robot started"]["us"])) / 1000)
         return through, direct
 
+    def prerequisite_overhead(self, runs):
+        """Start-to-player times of launches whose prerequisite steps all let the
+        launch go on without installing anything, beside the plain launch."""
+        system32 = os.path.join(self.bed.drive_c, "windows", "system32")
+        shutil.copy(os.path.join(winebed.WIN32, "fixtures", "v5.6.0.0.dll"),
+                    os.path.join(system32, "vbscript.dll"))
+        start_exe = self.bed.winpath(os.path.join(self.disc, "Start.exe"))
+        plain = "[Start]\nsplash=0\nopen=%s\n" % PLAYER
+        installers = plain + ("DirectX={0} /exit=0\nDXMedia={0} /exit=0\nScript={0} /exit=0\n"
+                              .format(HELPERS + r"\fakeinstaller.exe"))
+        # DirectX runs at every start on Windows 98: it has no record to skip it by.
+        skipped98 = plain + ("DXMedia={0} /exit=0\nScript={0} /exit=0\n"
+                             .format(HELPERS + r"\fakeinstaller.exe"))
+        setups = [
+            ("Windows 10, no installers named", "win10", plain),
+            ("Windows 10, all three named (skipped)", "win10", installers),
+            ("Windows 98, no installers named", "win98", plain),
+            ("Windows 98, DXMedia and Script named (skipped)", "win98", skipped98),
+        ]
+        times = {}
+        for _ in range(runs):
+            for label, winver, inf in setups:
+                self.write_inf(inf)
+                f = self.robot(start_exe, "exit:200", wait_player=True,
+                               options=["/winver=" + winver, "/marker=600"])
+                times.setdefault(label, []).append(
+                    (float(f["player start"]["us"]) - float(f["robot started"]["us"])) / 1000)
+        return [(label, statistics.median(times[label])) for label, _, _ in setups]
+
     def close(self):
         self.bed.down()
 
@@ -105,6 +136,7 @@ def main():
         launcher, polling = bench.wait_cpu(runs, 5000)
         launcher0, polling0 = bench.wait_cpu(runs, 0)
         through, direct = bench.start_latency(runs * 3)
+        overhead = bench.prerequisite_overhead(runs * 3)
     finally:
         bench.close()
     size = os.path.getsize(os.path.join(winebed.WIN32, "Start.exe"))
@@ -125,7 +157,8 @@ def main():
         "  player started directly        %6.1f ms" % dt,
         "  ratio launcher / direct        %6.2f" % (lt / dt if dt else float("inf")),
         "Size of Start.exe                %6d bytes" % size,
-    ]
+        "Start to the player's start with prerequisite steps that install nothing:",
+    ] + ["  %-50s %6.1f ms" % row for row in overhead]
     report = "\n".join(lines)
     print(report)
     with open(os.path.join(winebed.BUILD, "bench.txt"), "w") as f:
