@@ -24,7 +24,9 @@ RELAY = r"""REGEDIT4
 class Restart(LauncherTest):
     @classmethod
     def setUpClass(cls):
-        cls.bed = winebed.WineBed(bed().root + "-restart").up(fresh=True, display=bed().display)
+        # A display of its own too: a Wine session that ends leaves a shared display
+        # unusable for the other prefix.
+        cls.bed = winebed.WineBed(bed().root + "-restart").up(fresh=True, use_own_display=True)
         cls.bed.import_registry(RELAY)
         helpers = os.path.join(cls.bed.drive_c, "t", "helpers")
         shutil.rmtree(helpers, ignore_errors=True)
