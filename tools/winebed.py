@@ -52,9 +52,25 @@ def _free_display():
     raise RuntimeError("no free X display number")
 
 
+def _is_wine_service(pid):
+    """Wine's own processes (the server, the desktop, services.exe, ...) may be
+    started by whichever program of a run needs them first, and so carry its tag.
+    They belong to the prefix, not to the run: killing the desktop of a prefix
+    stalls every program started after it."""
+    try:
+        with open("/proc/%d/cmdline" % pid, "rb") as f:
+            argv0 = f.read().split(b"\0")[0].decode(errors="replace").lower()
+    except OSError:
+        return False
+    name = argv0.replace("\\", "/").rsplit("/", 1)[-1]
+    return argv0.startswith("c:\\windows\\") or name.startswith("wineserver") or \
+        name in ("wineboot.exe", "wine", "wine-preloader")
+
+
 def kill_tagged(tag):
     """Ends, by process id, every process whose environment carries `tag`
-    (every Windows process of one run inherits it). Returns the ids ended."""
+    (every Windows process of one run inherits it), but Wine's own services.
+    Returns the ids ended."""
     needle = ("STARTTEST_RUN=%s" % tag).encode()
     ended = []
     for name in os.listdir("/proc"):
@@ -64,6 +80,8 @@ def kill_tagged(tag):
             with open("/proc/%s/environ" % name, "rb") as f:
                 if needle not in f.read().split(b"\0"):
                     continue
+            if _is_wine_service(int(name)):
+                continue
             os.kill(int(name), signal.SIGKILL)
             ended.append(int(name))
         except (OSError, ProcessLookupError):

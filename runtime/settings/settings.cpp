@@ -4,7 +4,6 @@
 
 namespace {
 
-const char kMessageSection[] = "Message";
 const char kMessageCaption[] = "Tarvello";
 const char kMissingEntryCaption[] = "Bad start.inf file";
 
@@ -65,14 +64,19 @@ void GetMessageSection(char* section)
     BuildMessageSection(abbreviation, section, kSectionSize);
 }
 
+void ReadTextInSections(const char* settingsPath, const char* languageSection,
+                        const char* key, const char* messageFallback, char* text)
+{
+    if (ReadSettingText(settingsPath, languageSection, key, "", text, kTextSize) == 0)
+        ReadSettingText(settingsPath, kMessageSection, key, messageFallback, text, kTextSize);
+}
+
 void ReadLocalizedText(const char* settingsPath, const char* key,
                        const char* messageFallback, char* text)
 {
     char section[kSectionSize];
     GetMessageSection(section);
-    // A key that is empty in the language section counts as absent there.
-    if (ReadSettingText(settingsPath, section, key, "", text, kTextSize) == 0)
-        ReadSettingText(settingsPath, kMessageSection, key, messageFallback, text, kTextSize);
+    ReadTextInSections(settingsPath, section, key, messageFallback, text);
 }
 
 int ShowMessage(HINSTANCE module, const char* key, UINT buttons)

@@ -29,11 +29,18 @@ int ReadSettingInt(const char* settingsPath, const char* section, const char* ke
 // language code (for example Message.EN), into `section` (kSectionSize bytes).
 void GetMessageSection(char* section);
 
-// Reads `key` from the user's language section and, when that yields nothing,
-// from [Message] with `messageFallback` as the default. The result goes into
-// `text` (kTextSize bytes).
+// Reads `key` from `languageSection` and, when that yields nothing (an empty
+// value counts as none), from [Message] with `messageFallback` as the default.
+// The result goes into `text` (kTextSize bytes).
+void ReadTextInSections(const char* settingsPath, const char* languageSection,
+                        const char* key, const char* messageFallback, char* text);
+
+// ReadTextInSections with the user's language section.
 void ReadLocalizedText(const char* settingsPath, const char* key,
                        const char* messageFallback, char* text);
+
+// The launcher's fallback section of the message texts.
+const char kMessageSection[] = "Message";
 
 // Shows the text of a message key in a box captioned "Tarvello" with `buttons`
 // (MB_OK or MB_OKCANCEL) and returns the user's answer. When neither message
