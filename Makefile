@@ -1,7 +1,8 @@
 # make run   installs what is missing, builds, and runs the launcher on the sample
 # make test  installs what is missing, builds, and runs every test
 # make build builds without running anything
-.PHONY: all build run test deps bench clean
+# make check INF=path checks a start.inf (or the folder that holds it)
+.PHONY: all build run test deps bench check clean
 
 BUILD   := build
 WIN     := $(BUILD)/win32
@@ -42,7 +43,7 @@ all: build
 deps:
 	@tools/install-deps
 
-build: deps $(WIN)/Start.exe $(WIN)/sample/player.exe $(HELPERS) $(FIXTURES)
+build: deps $(WIN)/Start.exe $(WIN)/startcheck.exe $(WIN)/sample/player.exe $(HELPERS) $(FIXTURES)
 
 $(WIN)/obj/%.o: runtime/%.cpp $(LAUNCHER_HEADERS)
 	@mkdir -p $(dir $@)
@@ -54,6 +55,18 @@ $(WIN)/obj/start.res: runtime/splash/start.rc runtime/splash/splash.h runtime/sp
 
 $(WIN)/Start.exe: $(LAUNCHER_OBJECTS) $(WIN)/obj/start.res
 	$(CXX_W) $(LAUNCHER_LDFLAGS) -o $@ $^ $(LAUNCHER_LIBS)
+
+# The start.inf checker shares the launcher's own code for everything it reports.
+CHECKER_SOURCES := startcheck/startcheck.cpp runtime/text.cpp runtime/settings/settings.cpp \
+	runtime/settings/settings_rules.cpp runtime/launch/command_rules.cpp \
+	runtime/prereq/prereq_rules.cpp runtime/prereq/probes.cpp
+
+$(WIN)/startcheck.exe: $(CHECKER_SOURCES) $(LAUNCHER_HEADERS)
+	$(CXX_W) -std=c++17 -O2 -Wall -Wextra -Werror -static -I runtime -o $@ $(CHECKER_SOURCES) \
+		-luser32 -ladvapi32 -lversion
+
+check: build
+	tools/startcheck $(INF)
 
 $(WIN)/sample/player.exe: sample/player/player.c
 	@mkdir -p $(dir $@)

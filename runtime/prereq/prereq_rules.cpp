@@ -39,31 +39,24 @@ bool GetProgramPath(const char* command, char* path, int size)
 
 DXMediaOutcome GetDXMediaOutcome(bool exitCodeKnown, unsigned exitCode)
 {
-    // Exit codes of the DirectX Media installer (Win32 error codes).
-    const unsigned kSuccess = 0;
-    const unsigned kSuccessRebootRequired = 3010;  // ERROR_SUCCESS_REBOOT_REQUIRED
-    const unsigned kOldWindowsVersion = 1150;      // ERROR_OLD_WIN_VERSION
-    const unsigned kNotAdministrator = 1321;       // ERROR_MEMBER_NOT_IN_GROUP
-    const unsigned kFailed = 0x80004005u;          // E_FAIL
-
-    DXMediaOutcome outcome = {false, "UnknownError", false, true};
+    DXMediaOutcome outcome = {false, kUnknownErrorKey, false, true};
     if (!exitCodeKnown)
         return outcome;
-    if (exitCode == kSuccess) {
+    if (exitCode == kExitSuccess) {
         outcome.writeMarker = true;
         outcome.messageKey = "Success";
-    } else if (exitCode == kSuccessRebootRequired) {
+    } else if (exitCode == kExitSuccessRebootRequired) {
         outcome.writeMarker = true;
         outcome.messageKey = "SuccessAndRestart";
         outcome.restart = true;
         outcome.proceed = false;
-    } else if (exitCode == kOldWindowsVersion) {
+    } else if (exitCode == kExitOldWindowsVersion) {
         outcome.messageKey = "NT4sp3";
         outcome.proceed = false;
-    } else if (exitCode == kNotAdministrator) {
+    } else if (exitCode == kExitNotAdministrator) {
         outcome.messageKey = "NotAdmin";
         outcome.proceed = false;
-    } else if (exitCode == kFailed) {
+    } else if (exitCode == kExitFailed) {
         outcome.messageKey = "Error";
         outcome.proceed = false;
     }

@@ -28,6 +28,20 @@ const long long kScriptEngineVersion = 0x0004000000000000LL;
 // included. Returns false when it had to be cut to fit.
 bool GetProgramPath(const char* command, char* path, int size);
 
+// Exit codes of the DirectX Media installer (Win32 error codes) that have a
+// meaning of their own; every other value is an unknown error.
+const unsigned kExitSuccess = 0;
+const unsigned kExitSuccessRebootRequired = 3010;  // ERROR_SUCCESS_REBOOT_REQUIRED
+const unsigned kExitOldWindowsVersion = 1150;      // ERROR_OLD_WIN_VERSION
+const unsigned kExitNotAdministrator = 1321;       // ERROR_MEMBER_NOT_IN_GROUP
+const unsigned kExitFailed = 0x80004005u;          // E_FAIL
+
+// The questions the steps ask before they run an installer, and the text of a
+// failed installation.
+const char kInstallDXMediaKey[] = "InstallDXMedia";
+const char kInstallScriptKey[] = "InstallScript";
+const char kUnknownErrorKey[] = "UnknownError";
+
 // What the DirectX Media step does after its installer ran.
 struct DXMediaOutcome {
     bool writeMarker;        // record the required version as installed

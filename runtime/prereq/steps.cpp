@@ -155,7 +155,7 @@ bool RunDXMediaStep(HINSTANCE module)
         return true;
     if (!InstallerIsThere(command))
         return true;
-    if (ShowMessage(module, "InstallDXMedia", MB_OKCANCEL) != IDOK)
+    if (ShowMessage(module, kInstallDXMediaKey, MB_OKCANCEL) != IDOK)
         return true;
 
     DWORD exitCode = 0;
@@ -188,12 +188,12 @@ bool RunScriptStep(HINSTANCE module)
 
     if (!InstallerIsThere(command))
         return true;
-    if (ShowMessage(module, "InstallScript", MB_OKCANCEL) != IDOK)
+    if (ShowMessage(module, kInstallScriptKey, MB_OKCANCEL) != IDOK)
         return true;
 
     DWORD exitCode = 0;
     if (RunAndWait(command, &exitCode) == kInstallerEnded && exitCode == 0)
         return true;
-    ShowMessage(module, "UnknownError", MB_OK);
+    ShowMessage(module, kUnknownErrorKey, MB_OK);
     return false;
 }
