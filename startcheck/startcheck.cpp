@@ -545,13 +545,16 @@ void ShowTexts(const Inf& inf, const std::vector<std::string>& sections,
                const std::vector<std::string>& keys)
 {
     // What a user of each language section sees, and what everyone else sees.
-    std::vector<std::string> readers = sections;
+    std::vector<std::string> readers;
+    for (const std::string& section : sections)
+        if (!g_sectionLocales[Upper(section)].empty())
+            readers.push_back(section);
     readers.push_back(kMessageSection);
+    std::map<std::string, std::vector<std::string>> missing;  // key -> readers without text
     for (const std::string& reader : readers) {
         bool fallbackOnly = reader == kMessageSection;
-        printf("  [%s]%s\n", reader.c_str(),
-               fallbackOnly ? " (every other language)"
-                            : (" (" + Locales(reader) + ")").c_str());
+        printf("  [%s] (%s)\n", reader.c_str(),
+               fallbackOnly ? "every other language" : Locales(reader).c_str());
         for (const std::string& key : keys) {
             char text[kTextSize];
             const char* fallback = key == kSplashTextKey ? kDefaultSplashText : "";
@@ -559,15 +562,30 @@ void ShowTexts(const Inf& inf, const std::vector<std::string>& sections,
             if (text[0] == 0 && key != kSplashTextKey) {
                 printf("    %-18s MISSING: the box \"Missing entry '%s'\" is shown\n", key.c_str(),
                        key.c_str());
-                Report(kError, "[" + reader + "] " + key,
-                       fallbackOnly ? "no text in [Message]: users of every language without "
-                                      "their own text see the missing-entry box"
-                                    : "no text here nor in [Message]: " + Locales(reader) +
-                                          " users see the missing-entry box");
+                missing[key].push_back(reader);
             } else {
                 printf("    %-18s %s\n", key.c_str(), Quote(text).c_str());
             }
         }
+    }
+    // A text is missing for a language only when [Message] lacks it too: one
+    // finding per key, naming the languages that still see a text.
+    for (const std::string& key : keys) {
+        if (missing[key].empty())
+            continue;
+        std::string lacking, having;
+        for (const std::string& reader : readers) {
+            if (reader == kMessageSection)
+                continue;
+            bool lacks = std::find(missing[key].begin(), missing[key].end(), reader) !=
+                         missing[key].end();
+            (lacks ? lacking : having) += (lacks ? lacking : having).empty() ? "" : ", ";
+            (lacks ? lacking : having) += "[" + reader + "]";
+        }
+        Report(kError, std::string("[Message] ") + key,
+               "no text in [Message]" + (lacking.empty() ? "" : " nor in " + lacking) +
+                   ": every user" + (having.empty() ? "" : " but those of " + having) +
+                   " sees the missing-entry box");
     }
 }
 

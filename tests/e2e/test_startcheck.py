@@ -18,11 +18,13 @@ PLAYER = "[Start]\nopen=%splayer.exe\n"
 CASES = [
     ("missing message text", "[Start]\nDXMedia=setup.exe /q\n[Message]\nInstallDXMedia=Install?\n",
      ["setup.exe"], 1,
-     ["error   [Message] Success: no text in [Message]", "[Message] NotAdmin: no text"]),
+     ["error   [Message] Success: no text in [Message]: every user sees the missing-entry box",
+      "[Message] NotAdmin: no text"]),
     ("missing only for one language",
      "[Start]\nScript=setup.exe\n[Message.DE]\nInstallScript=\n[Message.EN]\nInstallScript=Go?\n"
      "UnknownError=x\n", ["setup.exe"], 1,
-     ["[Message.DE] InstallScript: no text here nor in [Message]: German (Austria)"]),
+     ["[Message] InstallScript: no text in [Message] nor in [Message.DE]: every user but those "
+      "of [Message.EN] sees the missing-entry box"]),
     ("installer path cut at a blank", "[Start]\nDXMedia=dx media\\setup.exe /q\n" + MESSAGES,
      ["dx media/setup.exe"], 1,
      ['program path cut at a blank: the launcher looks for "dx"']),
