@@ -36,7 +36,8 @@ HELPERS := $(WIN)/helpers/robot.exe $(WIN)/helpers/fakeplayer.exe \
 # tests put in place of the system's vbscript.dll.
 FIXTURES := $(WIN)/fixtures/v4.0.0.0.dll $(WIN)/fixtures/v5.6.0.0.dll \
 	$(WIN)/fixtures/v3.1.0.0.dll $(WIN)/fixtures/v3.0.0.0-product5.dll \
-	$(WIN)/fixtures/v32768.0.0.0.dll $(WIN)/fixtures/noversion.dll
+	$(WIN)/fixtures/v32768.0.0.0.dll $(WIN)/fixtures/noversion.dll \
+	$(WIN)/fixtures/nofixedinfo.dll
 
 all: build
 
@@ -91,6 +92,7 @@ $(WIN)/fixtures/v3.1.0.0.dll: VERSION_DEFINES := -DFILEVER=3,1,0,0
 $(WIN)/fixtures/v3.0.0.0-product5.dll: VERSION_DEFINES := -DFILEVER=3,0,0,0 -DPRODVER=5,0,0,0
 $(WIN)/fixtures/v32768.0.0.0.dll: VERSION_DEFINES := -DFILEVER=0x8000,0,0,0
 $(WIN)/fixtures/noversion.dll: VERSION_DEFINES := -DNOVERSION
+$(WIN)/fixtures/nofixedinfo.dll: VERSION_DEFINES := -DNOFIXEDINFO
 
 run: build
 	python3 tools/run-sample

@@ -249,6 +249,7 @@ class ScriptStep(PrereqTest):
         rows = [
             ("v4.0.0.0", False), ("v5.6.0.0", False), ("v3.1.0.0", True),
             ("v3.0.0.0-product5", True), ("v32768.0.0.0", True), ("noversion", True),
+            ("nofixedinfo", True),  # a version resource without fixed file information
             ("", True),  # no vbscript.dll at all
         ]
         for engine, offered in rows:
