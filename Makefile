@@ -73,11 +73,11 @@ $(WIN)/sample/player.exe: sample/player/player.c
 	@mkdir -p $(dir $@)
 	$(CC_W) $(HELPER_CFLAGS) -mwindows -o $@ $< -luser32 -lgdi32
 
-$(WIN)/helpers/robot.exe: tests/helpers/robot.c
+$(WIN)/helpers/robot.exe: tests/helpers/robot.c tests/helpers/helpers.h
 	@mkdir -p $(dir $@)
 	$(CC_W) $(HELPER_CFLAGS) -o $@ $< -luser32 -ladvapi32
 
-$(WIN)/helpers/%.exe: tests/helpers/%.c
+$(WIN)/helpers/%.exe: tests/helpers/%.c tests/helpers/helpers.h
 	@mkdir -p $(dir $@)
 	$(CC_W) $(HELPER_CFLAGS) -mwindows -o $@ $< -luser32 -ladvapi32
 

@@ -22,6 +22,7 @@
  */
 #include <windows.h>
 #include <stdarg.h>
+#include "helpers.h"
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -37,52 +38,7 @@ static DWORD g_ms = 0;
 static DWORD g_linger = 0;
 static int g_finished = 0;   /* set once we decided to exit by ourselves */
 
-/* Large enough for the longest possible command line plus escaping. */
-static char g_fmt[40000];
-static char g_line[80000];
 
-/* Appends one line to the log file with a single WriteFile so that lines
-   written by concurrent processes never interleave.  CR and LF inside the
-   text become the two characters "\n". */
-static void log_line(const char *fmt, ...)
-{
-    char path[MAX_PATH];
-    DWORD n = GetEnvironmentVariableA("STARTTEST_LOG", path, sizeof path);
-    if (n == 0 || n >= sizeof path)
-        return;
-
-    va_list ap;
-    va_start(ap, fmt);
-    vsnprintf(g_fmt, sizeof g_fmt, fmt, ap);
-    va_end(ap);
-    g_fmt[sizeof g_fmt - 1] = '\0';
-
-    size_t j = 0;
-    for (const char *p = g_fmt; *p && j < sizeof g_line - 4; p++) {
-        if (*p == '\r' || *p == '\n') {
-            if (p[0] == '\r' && p[1] == '\n')
-                p++;
-            g_line[j++] = '\\';
-            g_line[j++] = 'n';
-        } else {
-            g_line[j++] = *p;
-        }
-    }
-    g_line[j++] = '\n';
-
-    for (int tries = 0; tries < 100; tries++) {
-        HANDLE h = CreateFileA(path, FILE_APPEND_DATA,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-        if (h != INVALID_HANDLE_VALUE) {
-            DWORD written;
-            WriteFile(h, g_line, (DWORD)j, &written, NULL);
-            CloseHandle(h);
-            return;
-        }
-        Sleep(10);
-    }
-}
 
 /* Reads STARTTEST_PLAYER into g_mode/g_ms/g_linger.  Returns 0 if the
    value is not understood. */

@@ -48,6 +48,8 @@
  */
 #include <windows.h>
 #include <stdarg.h>
+#define HELPER_OWN_LOG_LINE
+#include "helpers.h"
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -60,128 +62,23 @@
 static char g_logpath[MAX_PATH * 2];
 static DWORD g_t0;
 
-/* Large enough for long texts plus escaping. */
-static char g_fmt[40000];
-static char g_line[80000];
-
-/* Appends one line ("t=<ms> " + text) to the log file with a single
-   WriteFile so that lines of concurrent writers never interleave.  CR and LF
-   inside the text become the two characters "\n". */
+/* Appends one line, stamped with the milliseconds since the robot started, to
+   the log named by /log=. */
 static void log_line(const char *fmt, ...)
 {
     if (!g_logpath[0])
         return;
-
+    char stamp[32];
+    snprintf(stamp, sizeof stamp, "t=%lu ", (unsigned long)(GetTickCount() - g_t0));
     va_list ap;
     va_start(ap, fmt);
-    vsnprintf(g_fmt, sizeof g_fmt, fmt, ap);
+    append_log(g_logpath, stamp, fmt, ap);
     va_end(ap);
-    g_fmt[sizeof g_fmt - 1] = '\0';
-
-    int j = snprintf(g_line, 32, "t=%lu ", (unsigned long)(GetTickCount() - g_t0));
-    for (const char *p = g_fmt; *p && j < (int)sizeof g_line - 4; p++) {
-        if (*p == '\r' || *p == '\n') {
-            if (p[0] == '\r' && p[1] == '\n')
-                p++;
-            g_line[j++] = '\\';
-            g_line[j++] = 'n';
-        } else {
-            g_line[j++] = *p;
-        }
-    }
-    g_line[j++] = '\n';
-
-    for (int tries = 0; tries < 100; tries++) {
-        HANDLE h = CreateFileA(g_logpath, FILE_APPEND_DATA,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-        if (h != INVALID_HANDLE_VALUE) {
-            DWORD written;
-            WriteFile(h, g_line, (DWORD)j, &written, NULL);
-            CloseHandle(h);
-            return;
-        }
-        Sleep(10);
-    }
 }
 
-/* Skips the program name at the start of a command line (it follows
-   simpler quoting rules than the other arguments). */
-static const char *skip_program_name(const char *p)
-{
-    if (*p == '"') {
-        p++;
-        while (*p && *p != '"')
-            p++;
-        if (*p == '"')
-            p++;
-    }
-    while (*p && *p != ' ' && *p != '\t')
-        p++;
-    return p;
-}
 
-/* Reads the next argument using the usual Windows command line rules:
-   double quotes group spaces, 2n backslashes before a quote give n
-   backslashes, 2n+1 give n backslashes and a literal quote.
-   Returns 0 when there are no more arguments. */
-static int next_arg(const char **pp, char *out, size_t outsz)
-{
-    const char *p = *pp;
-    size_t n = 0;
-    int inq = 0;
 
-    while (*p == ' ' || *p == '\t')
-        p++;
-    if (!*p) {
-        *pp = p;
-        return 0;
-    }
-#define PUT(c) do { if (n + 1 < outsz) out[n++] = (c); } while (0)
-    while (*p && (inq || (*p != ' ' && *p != '\t'))) {
-        if (*p == '\\') {
-            size_t bs = 0;
-            while (*p == '\\') {
-                bs++;
-                p++;
-            }
-            if (*p == '"') {
-                for (size_t i = 0; i < bs / 2; i++)
-                    PUT('\\');
-                if (bs % 2) {
-                    PUT('"');
-                    p++;
-                }
-            } else {
-                for (size_t i = 0; i < bs; i++)
-                    PUT('\\');
-            }
-        } else if (*p == '"') {
-            if (inq && p[1] == '"') {
-                PUT('"');
-                p += 2;
-            } else {
-                inq = !inq;
-                p++;
-            }
-        } else {
-            PUT(*p);
-            p++;
-        }
-    }
-#undef PUT
-    out[n] = '\0';
-    *pp = p;
-    return 1;
-}
 
-/* Parses an unsigned 32-bit number: decimal, or hex with a 0x prefix. */
-static DWORD parse_u32(const char *s)
-{
-    if (s[0] == '0' && (s[1] == 'x' || s[1] == 'X'))
-        return (DWORD)strtoul(s + 2, NULL, 16);
-    return (DWORD)strtoul(s, NULL, 10);
-}
 
 static int starts_with(const char *s, const char *prefix)
 {
