@@ -19,12 +19,15 @@ bool SystemHasDirectX()
     return IsWindowsMeOrLater() || IsWindowsNt5OrLater();
 }
 
-// Whether the installer's program is there: the command's text up to its first
-// blank names it.
-bool InstallerIsThere(const char* command)
+// Offers an installation and tells whether to run it: only when the installer's
+// program (the command's text up to its first blank) is there, and only when the
+// user answers OK. Cancel, Esc, the close box and a missing text all decline.
+bool OfferInstallation(HINSTANCE module, const char* command, const char* questionKey)
 {
     char programPath[kPathSize];
-    return GetProgramPath(command, programPath, sizeof programPath) && FileExists(programPath);
+    if (!GetProgramPath(command, programPath, sizeof programPath) || !FileExists(programPath))
+        return false;
+    return ShowMessage(module, questionKey, MB_OKCANCEL) == IDOK;
 }
 
 // The DirectX Media version that a successful installation recorded; 0 when
@@ -153,9 +156,7 @@ bool RunDXMediaStep(HINSTANCE module)
                                   kDefaultDXMediaVersion);
     if (ReadDXMediaMarker() >= required)
         return true;
-    if (!InstallerIsThere(command))
-        return true;
-    if (ShowMessage(module, kInstallDXMediaKey, MB_OKCANCEL) != IDOK)
+    if (!OfferInstallation(module, command, kInstallDXMediaKey))
         return true;
 
     DWORD exitCode = 0;
@@ -186,9 +187,7 @@ bool RunScriptStep(HINSTANCE module)
     if (engineKnown && IsFileVersionAtLeast(enginePath, kScriptEngineVersion))
         return true;
 
-    if (!InstallerIsThere(command))
-        return true;
-    if (ShowMessage(module, kInstallScriptKey, MB_OKCANCEL) != IDOK)
+    if (!OfferInstallation(module, command, kInstallScriptKey))
         return true;
 
     DWORD exitCode = 0;
