@@ -27,7 +27,6 @@
 #include <stdlib.h>
 #include <string.h>
 
-#define EVENT_NAME "qvrplay_ready"
 #define SAFETY_MS 60000
 
 enum { MODE_SIGNAL, MODE_NEVER, MODE_EXIT };
@@ -79,17 +78,8 @@ static void finish(HWND hwnd)
 
 static void set_ready_event(void)
 {
-    int ok = 0;
-    DWORD err = 0;
-    HANDLE ev = OpenEventA(EVENT_MODIFY_STATE, FALSE, EVENT_NAME);
-    if (ev) {
-        ok = SetEvent(ev) ? 1 : 0;
-        if (!ok)
-            err = GetLastError();
-        CloseHandle(ev);
-    } else {
-        err = GetLastError();
-    }
+    DWORD err;
+    int ok = signal_ready_event(&err);
     log_line("player signalled pid=%lu ok=%d err=%lu",
              (unsigned long)GetCurrentProcessId(), ok, (unsigned long)err);
 }

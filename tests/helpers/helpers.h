@@ -49,6 +49,24 @@ static void append_log(const char *path, const char *stamp, const char *fmt, va_
     }
 }
 
+/* Opens the launcher's readiness event and signals it. Returns 1 when it was
+   signalled; otherwise 0, with the error in *err. */
+static inline int signal_ready_event(DWORD *err)
+{
+    int ok = 0;
+    HANDLE ev = OpenEventA(EVENT_MODIFY_STATE, FALSE, "qvrplay_ready");
+    *err = 0;
+    if (ev) {
+        ok = SetEvent(ev) ? 1 : 0;
+        if (!ok)
+            *err = GetLastError();
+        CloseHandle(ev);
+    } else {
+        *err = GetLastError();
+    }
+    return ok;
+}
+
 #ifndef HELPER_OWN_LOG_LINE
 /* Appends one line to the log named by the environment variable STARTTEST_LOG
    (nothing when it is not set). */

@@ -26,7 +26,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#define EVENT_NAME "qvrplay_ready"
+#define EVENT_NAME "qvrplay_ready" /* the launcher's readiness event */
 
 
 
@@ -65,17 +65,8 @@ int WINAPI WinMain(HINSTANCE hInst, HINSTANCE hPrev, LPSTR lpCmd, int nShow)
     DWORD delay = (DWORD)strtoul(a2, NULL, 10);
     for (long i = 1; i <= count; i++) {
         Sleep(delay);
-        int ok = 0;
-        DWORD err = 0;
-        HANDLE ev = OpenEventA(EVENT_MODIFY_STATE, FALSE, EVENT_NAME);
-        if (ev) {
-            ok = SetEvent(ev) ? 1 : 0;
-            if (!ok)
-                err = GetLastError();
-            CloseHandle(ev);
-        } else {
-            err = GetLastError();
-        }
+        DWORD err;
+        int ok = signal_ready_event(&err);
         log_line("signal set n=%ld ok=%d err=%lu", i, ok, (unsigned long)err);
     }
     return 0;
