@@ -58,16 +58,17 @@ class PrereqTest(LauncherTest):
     counter = 0
 
     def launch(self, start, winver="win98", answers=None, marker="/nomarker", engine=None,
-               lang="en_US.UTF-8", messages=MESSAGES, extra=""):
-        """Runs the launcher with `start` lines in [Start] (no splash, the fake
-        player as presentation) and returns the result."""
+               lang="en_US.UTF-8", messages=MESSAGES, extra="", splash=False):
+        """Runs the launcher with `start` lines in [Start] (no splash unless asked
+        for, the fake player as presentation) and returns the result."""
         if engine is not None:
             Engine.use(engine)
         PrereqTest.counter += 1
-        inf = "[Start]\nsplash=0\nopen=%s\n%s\n%s%s" % (PLAYER, start, messages, extra)
+        inf = "[Start]\nsplash=%d\nopen=%s\n%s\n%s%s" % (splash, PLAYER, start, messages, extra)
         case = Case("prereq_%d" % PrereqTest.counter, inf)
         r = case.run(winver=winver, answers=answers, marker=marker, lang=lang, timeout_ms=10000,
-                     until=lambda r: r.exit_code == 1 or r.players())
+                     until=lambda r: r.exit_code == 1 or r.players(),
+                     player="signal:800" if splash else "signal:0")
         self.assertFalse(r.timed_out, r.describe())
         return r
 
@@ -78,12 +79,15 @@ class PrereqTest(LauncherTest):
         self.assertEqual(expected, [(b.get("caption"), b.get("text"), b.get("buttons"))
                                     for b in r.boxes()], r.describe())
 
-    def assertLaunched(self, r, launched=True):
+    def assertLaunched(self, r, launched=True, splash=False):
         """The launch went on to the presentation (exit 0), or stopped (exit 1)
         before the splash and the presentation."""
         self.assertEqual(0 if launched else 1, r.exit_code, r.describe())
         self.assertEqual(1 if launched else 0, len(r.players()), r.describe())
-        self.assertIsNone(r.splash())
+        if splash and launched:
+            self.assertIsNotNone(r.splash(), r.describe())
+        else:
+            self.assertIsNone(r.splash(), r.describe())
 
     def recorded(self, r):
         """The registry record after the run: None when absent, else its value."""
@@ -309,15 +313,27 @@ class Order(PrereqTest):
         self.assertBoxes([box("InstallDXMedia", OK_CANCEL), box("Success"),
                           box("InstallScript", OK_CANCEL)], r)
         self.assertLaunched(r)
-        # Every box stands alone: no owner window.
+        # Every box stands alone (no owner window) and carries no icon.
         self.assertEqual({"0"}, {b["owner"] for b in r.boxes()})
+        self.assertEqual({"0"}, {b["icon"] for b in r.boxes()})
 
     def test_a_stop_ends_the_launch_before_later_steps(self):
-        r = self.launch("DXMedia=%s\nScript=%s" % (installer(1150, "dxm"), installer(0, "script")),
-                        engine="v3.1.0.0", answers=["ok", "ok", "ok"])
-        self.assertEqual([installer(1150, "dxm")], r.installers())
-        self.assertBoxes([box("InstallDXMedia", OK_CANCEL), box("NT4sp3")], r)
-        self.assertLaunched(r, False)
+        # With the splash switched on: a stop shows neither splash nor player.
+        for step, start in (
+                ("DirectX", "DirectX=%s\nDXMedia=%s" % (installer(1, "dx"), installer(0, "dxm"))),
+                ("DXMedia", "DXMedia=%s\nScript=%s" % (installer(1150, "dxm"),
+                                                       installer(0, "script"))),
+                ("Script", "Script=%s" % installer(1, "script"))):
+            with self.subTest(step):
+                r = self.launch(start, engine="v3.1.0.0", answers=["ok", "ok", "ok"], splash=True)
+                self.assertEqual(1, len(r.installers()), r.describe())
+                self.assertLaunched(r, False, splash=True)
+        self.assertBoxes([box("InstallScript", OK_CANCEL), box("UnknownError")], r)
+
+    def test_steps_that_continue_lead_to_the_splash(self):
+        r = self.launch("DXMedia=%s" % installer(1, "dxm"), answers=["ok", "ok"], splash=True)
+        self.assertBoxes([box("InstallDXMedia", OK_CANCEL), box("UnknownError")], r)
+        self.assertLaunched(r, True, splash=True)
 
     def test_installer_arguments_and_long_commands(self):
         command = installer(0, "dx") + " " + "a" * 300
