@@ -51,25 +51,17 @@ const PathCase kPathCases[] = {
     {"lead byte cut at the end", "C:\\Pres\\x\x95", IsLeadByte932, true, "C:\\Pres\\start.inf"},
 };
 
-class SettingsPathTest : public ::testing::TestWithParam<PathCase> {};
-
-TEST_P(SettingsPathTest, BuildsPathBesideTheLauncher)
+TEST(SettingsPath, BuildsPathBesideTheLauncher)
 {
-    const PathCase& c = GetParam();
-    char settingsPath[kPathSize];
-    settingsPath[0] = 'x';
-    EXPECT_EQ(c.built, BuildSettingsPath(c.modulePath.c_str(), c.isLeadByte, settingsPath,
-                                         sizeof settingsPath));
-    EXPECT_EQ(c.settingsPath, std::string(settingsPath));
+    for (const PathCase& c : kPathCases) {
+        SCOPED_TRACE(c.name);
+        char settingsPath[kPathSize];
+        settingsPath[0] = 'x';
+        EXPECT_EQ(c.built, BuildSettingsPath(c.modulePath.c_str(), c.isLeadByte, settingsPath,
+                                             sizeof settingsPath));
+        EXPECT_EQ(c.settingsPath, std::string(settingsPath));
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Table, SettingsPathTest, ::testing::ValuesIn(kPathCases),
-                         [](const ::testing::TestParamInfo<PathCase>& info) {
-                             std::string name;
-                             for (char ch : std::string(info.param.name))
-                                 name += isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
-                             return name;
-                         });
 
 // The folder and "start.inf" must fit in 259 bytes; one byte more and there is
 // no settings file at all, rather than a cut path naming some other file.
