@@ -55,6 +55,12 @@ class Restart(LauncherTest):
                 case.robot_args(15000, answers=["ok", "ok"], winver=winver, marker="/nomarker"),
                 dict(case.env(), WINEDEBUG="+relay"), stderr=err)
             self.bed.finish(process, tag, timeout=40)
+        # The restart goes on after the launcher has ended (Wine ends the session
+        # of the prefix): end the prefix's processes before the next case starts.
+        subprocess.run(["wineserver", "-k"], env=self.bed.env(), timeout=30,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-w"], env=self.bed.env(), timeout=30,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         with open(trace, errors="replace") as f:
             calls = [line.strip() for line in f if re.search(r":(Call|Ret) ", line)]
         return case.read_log(), calls
