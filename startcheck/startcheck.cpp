@@ -284,16 +284,26 @@ bool IsPlainDecimal(const std::string& text)
     return true;
 }
 
-int CheckInteger(const Inf& inf, const char* key, int fallback)
+// The entries of `key` in [Start] as written, in every [Start] section.
+std::vector<Entry> StartEntries(const Inf& inf, const std::string& key)
 {
-    int value = ReadSettingInt(inf.path.c_str(), "Start", key, fallback);
+    std::vector<Entry> found;
     for (const Section& s : inf.sections)
         if (Upper(s.name) == "START")
             for (const Entry& e : s.entries)
-                if (Upper(e.key) == Upper(key) && !IsPlainDecimal(e.value))
-                    Report(kWarning, std::string("[Start] ") + key,
-                           Quote(e.value) + " is not a plain decimal number; the launcher reads " +
-                               std::to_string(value));
+                if (Upper(e.key) == Upper(key))
+                    found.push_back(e);
+    return found;
+}
+
+int CheckInteger(const Inf& inf, const char* key, int fallback)
+{
+    int value = ReadSettingInt(inf.path.c_str(), "Start", key, fallback);
+    for (const Entry& e : StartEntries(inf, key))
+        if (!IsPlainDecimal(e.value))
+            Report(kWarning, std::string("[Start] ") + key,
+                   Quote(e.value) + " is not a plain decimal number; the launcher reads " +
+                       std::to_string(value));
     return value;
 }
 
@@ -394,14 +404,11 @@ void CheckOpen(const Inf& inf)
     printf("  %-15s %s\n", "open", format.empty() ? "(not set: nothing is started)" : format.c_str());
     if (format.empty())
         return;
-    for (const Section& s : inf.sections)
-        if (Upper(s.name) == "START")
-            for (const Entry& e : s.entries)
-                if (Upper(e.key) == "OPEN" && e.value.size() >= 2 && e.value.front() == '"' &&
-                    e.value.back() == '"')
-                    Report(kWarning, "[Start] open",
-                           "the quotation marks around the whole value are removed when it is "
-                           "read; quote only the program: open=\"%splayer.exe\" ...");
+    for (const Entry& e : StartEntries(inf, "open"))
+        if (e.value.size() >= 2 && e.value.front() == '"' && e.value.back() == '"')
+            Report(kWarning, "[Start] open",
+                   "the quotation marks around the whole value are removed when it is read; "
+                   "quote only the program: open=\"%splayer.exe\" ...");
 
     std::string others;
     int folders = 0;

@@ -135,8 +135,9 @@ def write_inf(path, inf):
 class Case:
     """A launcher folder of its own under C:\\t\\cases (or any folder given)."""
 
-    def __init__(self, name, inf=None, exe_name="Start.exe", folder=None, copy_player=False):
-        self.bed = bed()
+    def __init__(self, name, inf=None, exe_name="Start.exe", folder=None, copy_player=False,
+                 in_bed=None):
+        self.bed = in_bed or bed()
         self.folder = folder or os.path.join(self.bed.drive_c, "t", "cases", name)
         shutil.rmtree(self.folder, ignore_errors=True)
         os.makedirs(self.folder)

@@ -37,18 +37,10 @@ class Restart(LauncherTest):
         cls.bed.down()
 
     def restart_run(self, winver):
-        case = Case.__new__(Case)
-        case.bed = self.bed
-        case.folder = os.path.join(self.bed.drive_c, "t", "restart_" + winver)
-        shutil.rmtree(case.folder, ignore_errors=True)
-        os.makedirs(case.folder)
-        case.exe = os.path.join(case.folder, "Start.exe")
-        shutil.copy(os.path.join(winebed.WIN32, "Start.exe"), case.exe)
-        case.log = os.path.join(case.folder, "events.log")
-        with open(os.path.join(case.folder, "start.inf"), "w") as f:
-            f.write("[Start]\r\nDXMedia=%s /exit=3010\r\nopen=%s\r\n"
-                    "[Message]\r\nInstallDXMedia=Install?\r\nSuccessAndRestart=Restarting\r\n"
-                    % (INSTALLER, PLAYER))
+        case = Case("restart_" + winver,
+                    "[Start]\nDXMedia=%s /exit=3010\nopen=%s\n"
+                    "[Message]\nInstallDXMedia=Install?\nSuccessAndRestart=Restarting\n"
+                    % (INSTALLER, PLAYER), in_bed=self.bed)
         trace = os.path.join(case.folder, "relay.txt")
         with open(trace, "wb") as err:
             process, tag = self.bed.start(
@@ -64,9 +56,6 @@ class Restart(LauncherTest):
         with open(trace, errors="replace") as f:
             calls = [line.strip() for line in f if re.search(r":(Call|Ret) ", line)]
         return case.read_log(), calls
-
-    def launcher_calls(self, calls, name):
-        return [c for c in calls if ("Call %s(" % name) in c or ("Ret  %s(" % name) in c]
 
     def test_restart_after_the_box_with_privilege_on_nt(self):
         for winver, nt in (("win98", False), ("nt40", True)):
