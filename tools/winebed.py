@@ -44,6 +44,26 @@ def _base_env(prefix, display):
     return env
 
 
+def unix_locales(name):
+    """A folder of Unix locales in which `name` (say ja_JP.UTF-8) exists. Wine picks
+    the Windows locale and ANSI code page from LC_ALL whether or not the Unix
+    locale exists, but it converts non-ASCII file names only when setlocale()
+    succeeds. A bare Debian has C.UTF-8 alone: the wanted name becomes a link to
+    it, which is all that the file-name conversion (UTF-8) needs."""
+    folder = os.path.join(BUILD, "locales")
+    os.makedirs(folder, exist_ok=True)
+    link = os.path.join(folder, name)
+    if not os.path.lexists(link):
+        for source in ("/usr/lib/locale/C.utf8", "/usr/lib/locale/C.UTF-8"):
+            if os.path.isdir(source):
+                try:
+                    os.symlink(source, link)
+                except FileExistsError:
+                    pass
+                break
+    return folder
+
+
 def _free_display():
     for number in range(90, 200):
         if not os.path.exists("/tmp/.X11-unix/X%d" % number) and \
@@ -194,6 +214,7 @@ class WineBed:
     def env(self, **extra):
         env = _base_env(self.prefix, self.display or os.environ.get("DISPLAY", ""))
         env.update({k: str(v) for k, v in extra.items()})
+        env["LOCPATH"] = unix_locales(env["LC_ALL"])
         return env
 
     # -- running programs -----------------------------------------------------
