@@ -58,11 +58,11 @@ $(WIN)/Start.exe: $(LAUNCHER_OBJECTS) $(WIN)/obj/start.res
 	$(CXX_W) $(LAUNCHER_LDFLAGS) -o $@ $^ $(LAUNCHER_LIBS)
 
 # The start.inf checker shares the launcher's own code for everything it reports.
-CHECKER_SOURCES := startcheck/startcheck.cpp runtime/text.cpp runtime/settings/settings.cpp \
+CHECKER_SOURCES := $(wildcard startcheck/*.cpp) runtime/text.cpp runtime/settings/settings.cpp \
 	runtime/settings/settings_rules.cpp runtime/launch/command_rules.cpp \
 	runtime/prereq/prereq_rules.cpp runtime/prereq/probes.cpp
 
-$(WIN)/startcheck.exe: $(CHECKER_SOURCES) $(LAUNCHER_HEADERS)
+$(WIN)/startcheck.exe: $(CHECKER_SOURCES) $(LAUNCHER_HEADERS) $(wildcard startcheck/*.h)
 	$(CXX_W) -std=c++17 -O2 -Wall -Wextra -Werror -static -I runtime -o $@ $(CHECKER_SOURCES) \
 		-luser32 -ladvapi32 -lversion
 

@@ -75,7 +75,7 @@ def run_checker(folder):
     result = subprocess.run(["wine", CHECKER, bed().winpath(folder)], env=bed().env(),
                             stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                             stderr=subprocess.DEVNULL, timeout=60)
-    return result.returncode, result.stdout.decode("cp1252", errors="replace").replace("\r\n", "\n")
+    return result.returncode, result.stdout.decode("utf-8").replace("\r\n", "\n")
 
 
 class StartCheck(LauncherTest):
