@@ -99,12 +99,13 @@ bool Decode(const InfFile& file, const std::string& bytes, unsigned codePage, st
     return DecodeCodePage(bytes, codePage, shown);
 }
 
-struct Problem {
-    std::vector<const ReaderLocale*> locales;
-    std::set<unsigned> codePages;
+// How the users of one code page read one text.
+struct Reading {
     std::string shown;
-    bool utf8;
+    bool valid;
+    std::vector<const ReaderLocale*> locales;
 };
+typedef std::map<unsigned, Reading> Readings;  // code page -> reading
 
 std::string PageList(const std::set<unsigned>& pages)
 {
@@ -112,6 +113,92 @@ std::string PageList(const std::set<unsigned>& pages)
     for (unsigned page : pages)
         text += (text.empty() ? "" : ", ") + std::to_string(page);
     return text;
+}
+
+// The findings of one non-ASCII text from the readings of its users:
+// - in a language section, bytes that a reader's code page cannot show are an
+//   error, UTF-8 text is a warning, and a section read in two code pages (CH,
+//   ZH) whose text reads differently in them is a warning;
+// - [Message] is read in every code page of the languages without a section of
+//   their own, so its non-ASCII text always misreads somewhere: one warning
+//   that lists the code pages that read it differently (UTF-8 text, which reads
+//   wrong for everyone, gets the UTF-8 warning instead).
+void ReportReadings(const InfFile& file, const std::string& source, const std::string& key,
+                    const Readings& readings)
+{
+    bool fallback = Upper(source) == Upper(kMessageSection);
+    int line = LineOf(file, source, key);
+    bool unicode = file.encoding == kEncodingUtf16Le || file.encoding == kEncodingUtf16Be;
+    std::string text = ValueAsRead(FindEntry(FindSection(file, source), key)->value);
+    bool utf8 = !unicode && LooksLikeUtf8(text);
+    std::set<unsigned> invalid, singleByte;
+    for (const auto& r : readings) {
+        CPINFO info;
+        if (!r.second.valid)
+            invalid.insert(r.first);
+        else if (GetCPInfo(r.first, &info) && info.MaxCharSize == 1)
+            singleByte.insert(r.first);
+    }
+    if (!fallback) {
+        for (unsigned page : invalid) {
+            const Reading& r = readings.at(page);
+            Report(kError, source, key, line,
+                   std::string(unicode ? "holds characters that code page " + std::to_string(page) + " lacks"
+                                       : "holds bytes that are not text in code page " + std::to_string(page)) +
+                       (utf8 ? " (the text is UTF-8)" : "") + ": " + DescribeLocales(r.locales) +
+                       " users see " + Quote(r.shown) + " (save this section in code page " +
+                       std::to_string(page) + ")");
+        }
+    }
+    if (utf8 && (!singleByte.empty() || (!fallback && invalid.empty()))) {
+        std::set<unsigned> pages = singleByte.empty() ? std::set<unsigned>{readings.begin()->first} : singleByte;
+        std::vector<const ReaderLocale*> locales;
+        for (unsigned page : pages)
+            locales.insert(locales.end(), readings.at(page).locales.begin(), readings.at(page).locales.end());
+        unsigned shownPage = pages.count(kWesternCodePage) ? kWesternCodePage : *pages.begin();
+        Report(kWarning, source, key, line,
+               "is written in UTF-8, but " + (fallback ? std::string("the users of every language without a section of its own") : DescribeLocales(locales) + " users") +
+                   " read it in code page " + PageList(pages) + " and see " +
+                   Quote(readings.at(shownPage).shown) + " (save it in the readers' ANSI code page" +
+                   (fallback ? ", or keep [Message] to ASCII)" : ")"));
+        return;
+    }
+    if (readings.size() < 2)
+        return;
+    unsigned reference = readings.count(kWesternCodePage) ? kWesternCodePage : readings.begin()->first;
+    if (!fallback) {
+        // The code page of the locales the section was named for reads it as written.
+        size_t most = 0;
+        for (const auto& r : readings)
+            if (r.second.valid && r.second.locales.size() > most) {
+                most = r.second.locales.size();
+                reference = r.first;
+            }
+    }
+    std::set<unsigned> differing;
+    for (const auto& r : readings)
+        if (r.first != reference && (r.second.shown != readings.at(reference).shown || !r.second.valid) &&
+            (fallback || r.second.valid))
+            differing.insert(r.first);
+    if (differing.empty())
+        return;
+    const Reading& example = readings.at(*differing.begin());
+    if (fallback) {
+        Report(kWarning, source, key, line,
+               "non-ASCII text, which the users of every language without a section of its own "
+               "read in their code page: " + Quote(readings.at(reference).shown) + " in code page " +
+                   std::to_string(reference) + " reads differently in code page" +
+                   (differing.size() == 1 ? " " : "s ") + PageList(differing) + " (" +
+                   DescribeLocales(example.locales) + " users see " + Quote(example.shown) +
+                   "); keep [Message] to ASCII, or give those languages sections of their own");
+    } else {
+        Report(kWarning, source, key, line,
+               "is read in code pages " + PageList(std::set<unsigned>{reference}) + " and " +
+                   PageList(differing) + ", in which it reads differently: " +
+                   DescribeLocales(readings.at(reference).locales) + " users see " +
+                   Quote(readings.at(reference).shown) + ", " + DescribeLocales(example.locales) +
+                   " users see " + Quote(example.shown));
+    }
 }
 
 void ReportMissing(const std::vector<std::string>& keys, const std::vector<std::string>& readers,
@@ -173,11 +260,8 @@ void CheckTexts(const InfFile& file, const LaunchPlan& plan)
 
     std::vector<Readers> groups = GroupReaders(file, sections);
     std::vector<std::string> readers;  // sections in the order printed
-    std::map<std::string, std::vector<std::string>> missing;        // key -> readers without text
-    std::map<std::pair<std::string, std::string>, Problem> invalid;  // (source, key)
-    std::map<std::pair<std::string, std::string>, Problem> utf8;
-    // (key) -> code page -> how users of [Message]'s text read it
-    std::map<std::string, std::map<unsigned, std::string>> fallbackReadings;
+    std::map<std::string, std::vector<std::string>> missing;  // key -> readers without text
+    std::map<std::pair<std::string, std::string>, Readings> texts;  // (source, key)
 
     bool westernOthers = false;
     for (const Readers& group : groups)
@@ -212,62 +296,17 @@ void CheckTexts(const InfFile& file, const LaunchPlan& plan)
             bool valid = Decode(file, text, group.codePage, &shown);
             if (print)
                 PrintField(4, key, 18, Quote(shown));
-            if (source.empty())
-                continue;  // the launcher's own default
-            if (Upper(source) == Upper(kMessageSection) && HasNonAscii(text))
-                fallbackReadings[key][group.codePage] = shown;
-            bool looksUtf8 = file.encoding == kEncodingAnsi && LooksLikeUtf8(text);
-            if (!valid || looksUtf8) {
-                Problem& problem = (!valid ? invalid : utf8)[{source, key}];
-                problem.locales.insert(problem.locales.end(), group.locales.begin(),
-                                       group.locales.end());
-                problem.codePages.insert(group.codePage);
-                problem.utf8 = looksUtf8;
-                if (problem.shown.empty())
-                    problem.shown = shown;
-            }
+            if (source.empty() || !HasNonAscii(text))
+                continue;  // the launcher's own default, or text that reads alike everywhere
+            Reading& reading = texts[{source, key}][group.codePage];
+            reading.shown = shown;
+            reading.valid = valid;
+            reading.locales.insert(reading.locales.end(), group.locales.begin(), group.locales.end());
         }
     }
     ReportMissing(keys, readers, missing);
-
-    bool unicode = file.encoding != kEncodingAnsi && file.encoding != kEncodingUtf8Bom;
-    for (const auto& item : invalid) {
-        const Problem& p = item.second;
-        Report(kError, item.first.first, item.first.second,
-               LineOf(file, item.first.first, item.first.second),
-               std::string(unicode ? "holds characters that code page " : "holds bytes that are not text in code page ") +
-                   PageList(p.codePages) + (unicode ? " lacks" : "") +
-                   (p.utf8 ? " (the text is UTF-8)" : "") + ": " + DescribeLocales(p.locales) +
-                   " users see " + Quote(p.shown) +
-                   " (save this section in code page " + PageList(p.codePages) + ")");
-    }
-    for (const auto& item : utf8) {
-        const Problem& p = item.second;
-        if (invalid.count(item.first))
-            continue;
-        Report(kWarning, item.first.first, item.first.second,
-               LineOf(file, item.first.first, item.first.second),
-               "is written in UTF-8, but " + DescribeLocales(p.locales) + " users read it in code page " +
-                   PageList(p.codePages) + " and see " + Quote(p.shown) +
-                   " (save this section in their ANSI code page)");
-    }
-    for (const auto& item : fallbackReadings) {
-        const std::map<unsigned, std::string>& readings = item.second;
-        unsigned reference = readings.count(kWesternCodePage) ? kWesternCodePage : readings.begin()->first;
-        std::set<unsigned> differing;
-        for (const auto& reading : readings)
-            if (reading.second != readings.at(reference))
-                differing.insert(reading.first);
-        if (differing.empty())
-            continue;
-        Report(kWarning, kMessageSection, item.first, LineOf(file, kMessageSection, item.first),
-               "non-ASCII text, which the users of every language without a section of its own "
-               "read in their code page: " + Quote(readings.at(reference)) + " in code page " +
-                   std::to_string(reference) + " reads differently in code page" +
-                   (differing.size() == 1 ? " " : "s ") + PageList(differing) +
-                   " (for example " + Quote(readings.at(*differing.begin())) +
-                   "); keep [Message] to ASCII, or give those languages sections of their own");
-    }
+    for (const auto& item : texts)
+        ReportReadings(file, item.first.first, item.first.second, item.second);
 }
 
 void CheckLanguageSections(const InfFile& file)
