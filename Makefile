@@ -104,6 +104,7 @@ test: build
 
 bench: build
 	python3 bench/launch_bench.py
+	python3 bench/startcheck_bench.py
 
 clean:
 	rm -rf $(BUILD)

@@ -250,8 +250,8 @@ void CheckOpen(const InfFile& file)
     }
     std::string command = expanded;
     std::string tried;
-    size_t blank = command.find(' ');
-    std::string first = command[0] == '"' ? command : command.substr(0, blank);
+    std::string first = command[0] == '"' ? command.substr(1, command.find('"', 1) - 1)
+                                          : command.substr(0, command.find(' '));
     if (HasWildcard(first)) {
         PrintProgram(first, "WILDCARD");
         Finding(kError, file, "open",
