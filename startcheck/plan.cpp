@@ -6,6 +6,7 @@
 
 #include "findings.h"
 #include "launch/command_rules.h"
+#include "locales.h"
 #include "prereq/prereq_rules.h"
 #include "prereq/probes.h"
 #include "programs.h"
@@ -268,6 +269,30 @@ void CheckOpen(const InfFile& file)
         CheckProgramFile(file, "open", program);
 }
 
+// A path with non-ASCII bytes names another file for users of another code
+// page: the disc's names are Unicode, and Windows converts the path with the
+// user's code page before it looks for the file.
+void CheckNonAsciiPath(const InfFile& file, const char* key, const std::string& value)
+{
+    if (!HasNonAscii(value))
+        return;
+    std::vector<const ReaderLocale*> all;
+    for (const ReaderLocale& locale : AllLocales())
+        all.push_back(&locale);
+    std::string own = Shown(value);
+    std::string differing;
+    for (unsigned page : CodePagesOf(all)) {
+        std::string shown;
+        if (!DecodeCodePage(value, page, &shown) || shown != own)
+            differing += (differing.empty() ? "" : ", ") + std::to_string(page);
+    }
+    if (!differing.empty())
+        Finding(kWarning, file, key,
+                "holds non-ASCII characters, which users of code pages " + differing +
+                    " read as other characters: their Windows looks for another name and may "
+                    "not find the program (use ASCII names on the disc)");
+}
+
 }  // namespace
 
 void CheckLaunchPlan(const InfFile& file, LaunchPlan* plan)
@@ -286,7 +311,10 @@ void CheckLaunchPlan(const InfFile& file, LaunchPlan* plan)
     CheckOpen(file);
 
     const char* texts[] = {"DirectX", "DXMedia", "Script"};
-    for (const char* key : texts)
+    for (const char* key : texts) {
         CheckLength(file, key, kPathSize);
+        CheckNonAsciiPath(file, key, ReadStartText(file, key, kPathSize));
+    }
     CheckLength(file, "open", kCommandSize);
+    CheckNonAsciiPath(file, "open", ReadStartText(file, "open", kCommandSize));
 }

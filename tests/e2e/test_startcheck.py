@@ -151,6 +151,9 @@ CASES = [
     # 表 is 95 5C in code page 932: its second byte is a backslash.
     ("Japanese folder ending in a 0x5C trail byte", PLAYER, ["player.exe"], 0,
      ["表\\start.inf", "0 errors, 0 warnings"], {"folder": "表", "lang": "ja_JP.UTF-8"}),
+    ("non-ASCII folder in the presentation's path", "[Start]\nopen=%sPräsentation\\player.exe\n",
+     ["Präsentation/player.exe"], 0,
+     ["warning [Start] open: holds non-ASCII characters, which users of code pages 874, 932"]),
     ("whole open value in single quotation marks", "[Start]\nopen='%splayer.exe x'\n",
      ["player.exe"], 0, ["[Start] open: the quotation marks around the whole value are removed"]),
 ]
