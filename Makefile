@@ -30,7 +30,8 @@ LAUNCHER_OBJECTS := $(patsubst runtime/%.cpp,$(WIN)/obj/%.o,$(LAUNCHER_SOURCES))
 HELPER_CFLAGS := -std=c99 -O2 -Wall -Wextra -static
 HELPERS := $(WIN)/helpers/robot.exe $(WIN)/helpers/fakeplayer.exe \
 	$(WIN)/helpers/fakeinstaller.exe $(WIN)/helpers/signal.exe \
-	$(WIN)/helpers/holdname.exe $(WIN)/helpers/pollwait.exe
+	$(WIN)/helpers/holdname.exe $(WIN)/helpers/pollwait.exe \
+	$(WIN)/helpers/drivetype.exe
 
 # DLLs with chosen file and product versions (and one without any), which the
 # tests put in place of the system's vbscript.dll.
