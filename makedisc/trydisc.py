@@ -16,7 +16,7 @@ import winebed  # noqa: E402
 
 DRIVE = "d:"
 LAUNCHER = "D:\\Start.exe"
-SPLASH_AFTER = 1.5  # seconds: the sample player takes longer to load
+SPLASH_AFTER = 0.5  # seconds after the player's start
 TIMEOUT = 30
 
 
@@ -122,13 +122,16 @@ def try_image(iso, bed_root, display=None, env_extra=None, timeout=TIMEOUT, log=
         started = time.time()
         process, tag = bed.start(["start", "/wait", "/d", "D:\\", LAUNCHER], env_extra)
         try:
-            try:
-                process.wait(timeout=SPLASH_AFTER)
-            except subprocess.TimeoutExpired:
-                pass
-            if bed.fbdir:
-                result.splash_png = os.path.join(bed_root, "splash.png")
-                bed.screenshot(result.splash_png)
+            # The splash is up from before the player starts until the player
+            # is ready: a player that loads slowly shows it.
+            while process.poll() is None and not windows_commands(tag) and \
+                    time.time() < started + timeout:
+                time.sleep(0.1)
+            if bed.fbdir and process.poll() is None:
+                time.sleep(SPLASH_AFTER)
+                if process.poll() is None:
+                    result.splash_png = os.path.join(bed_root, "splash.png")
+                    bed.screenshot(result.splash_png)
             try:
                 result.exit_code = process.wait(timeout=max(0.1, timeout - (time.time() - started)))
                 result.seconds = time.time() - started
