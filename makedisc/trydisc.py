@@ -124,8 +124,10 @@ def try_image(iso, bed_root, display=None, env_extra=None, timeout=TIMEOUT, log=
         try:
             # The splash is up from before the player starts until the player
             # is ready: a player that loads slowly shows it.
-            while process.poll() is None and not windows_commands(tag) and \
-                    time.time() < started + timeout:
+            while process.poll() is None and time.time() < started + timeout:
+                result.players = windows_commands(tag)
+                if result.players:
+                    break
                 time.sleep(0.1)
             if bed.fbdir and process.poll() is None:
                 time.sleep(SPLASH_AFTER)
