@@ -58,16 +58,16 @@ class Plan:
         """{path.casefold(): path} of the image's files."""
         return {path.casefold(): path for path, is_dir in self.entries() if not is_dir}
 
-    def pathspecs(self):
+    def grafts(self):
         def escape(text):
             return text.replace("\\", "\\\\").replace("=", "\\=")
-        specs = ["/%s=%s" % (escape(name), escape(os.path.join(self.folder, name)))
+        grafts = ["/%s=%s" % (escape(name), escape(os.path.join(self.folder, name)))
                  for name in self.root_entries]
-        specs += ["/%s=%s" % (escape(name), escape(path)) for name, path in sorted(self.added.items())]
-        return specs
+        grafts += ["/%s=%s" % (escape(name), escape(path)) for name, path in sorted(self.added.items())]
+        return grafts
 
 
-def xorriso_command(plan, out, label, epoch=None):
+def xorriso_command(out, label, epoch=None):
     command = ["xorriso", "-as", "mkisofs", "-o", out, "-iso-level", "1", "-J", "-r", "-f",
                "-V", label, "-quiet"]
     if epoch is not None:
@@ -85,7 +85,7 @@ def build(plan, out, label, epoch=None):
     env = dict(os.environ)
     if epoch is not None:
         env["SOURCE_DATE_EPOCH"] = str(epoch)
-    command = xorriso_command(plan, partial, label, epoch) + plan.pathspecs()
+    command = xorriso_command(partial, label, epoch) + plan.grafts()
     try:
         result = subprocess.run(command, env=env, stdin=subprocess.DEVNULL,
                                 stdout=subprocess.PIPE, stderr=subprocess.STDOUT,

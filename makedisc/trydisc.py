@@ -5,7 +5,6 @@ folder. Every run has a hard time-out, and every process it started is ended by
 its id afterwards."""
 import os
 import shutil
-import stat
 import subprocess
 import sys
 import time

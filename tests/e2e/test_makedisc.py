@@ -10,7 +10,6 @@ import subprocess
 import sys
 import tempfile
 import time
-import unittest
 
 import e2e
 from e2e import LauncherTest, bed, main, winebed, write_inf
