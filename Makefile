@@ -2,7 +2,8 @@
 # make test  installs what is missing, builds, and runs every test
 # make build builds without running anything
 # make check INF=path checks a start.inf (or the folder that holds it)
-.PHONY: all build run test deps bench check clean
+# make disc DISC=folder OUT=image.iso makes the disc image of a presentation folder
+.PHONY: all build run test deps bench check clean disc
 
 BUILD   := build
 WIN     := $(BUILD)/win32
@@ -30,7 +31,8 @@ LAUNCHER_OBJECTS := $(patsubst runtime/%.cpp,$(WIN)/obj/%.o,$(LAUNCHER_SOURCES))
 HELPER_CFLAGS := -std=c99 -O2 -Wall -Wextra -static
 HELPERS := $(WIN)/helpers/robot.exe $(WIN)/helpers/fakeplayer.exe \
 	$(WIN)/helpers/fakeinstaller.exe $(WIN)/helpers/signal.exe \
-	$(WIN)/helpers/holdname.exe $(WIN)/helpers/pollwait.exe
+	$(WIN)/helpers/holdname.exe $(WIN)/helpers/pollwait.exe \
+	$(WIN)/helpers/drivetype.exe
 
 # DLLs with chosen file and product versions (and one without any), which the
 # tests put in place of the system's vbscript.dll.
@@ -69,6 +71,12 @@ $(WIN)/startcheck.exe: $(CHECKER_SOURCES) $(LAUNCHER_HEADERS) $(wildcard startch
 check: build
 	tools/startcheck $(INF)
 
+# LABEL, SIGN (a PFX file; password in SIGN_PASSWORD) and TIMESTAMP (a URL)
+# are passed on when set.
+disc: build
+	tools/makedisc "$(DISC)" "$(OUT)" $(if $(LABEL),--label "$(LABEL)") \
+		$(if $(SIGN),--sign "$(SIGN)") $(if $(TIMESTAMP),--timestamp "$(TIMESTAMP)")
+
 $(WIN)/sample/player.exe: sample/player/player.c
 	@mkdir -p $(dir $@)
 	$(CC_W) $(HELPER_CFLAGS) -mwindows -o $@ $< -luser32 -lgdi32
@@ -105,6 +113,7 @@ test: build
 bench: build
 	python3 bench/launch_bench.py
 	python3 bench/startcheck_bench.py
+	python3 bench/makedisc_bench.py
 
 clean:
 	rm -rf $(BUILD)
