@@ -73,18 +73,18 @@ $(WIN)/sample/player.exe: sample/player/player.c
 	@mkdir -p $(dir $@)
 	$(CC_W) $(HELPER_CFLAGS) -mwindows -o $@ $< -luser32 -lgdi32
 
-$(WIN)/helpers/robot.exe: tests/helpers/robot.c tests/helpers/helpers.h
+$(WIN)/helpers/robot.exe: winebed/helpers/robot.c winebed/helpers/helpers.h
 	@mkdir -p $(dir $@)
 	$(CC_W) $(HELPER_CFLAGS) -o $@ $< -luser32 -ladvapi32
 
-$(WIN)/helpers/%.exe: tests/helpers/%.c tests/helpers/helpers.h
+$(WIN)/helpers/%.exe: winebed/helpers/%.c winebed/helpers/helpers.h
 	@mkdir -p $(dir $@)
 	$(CC_W) $(HELPER_CFLAGS) -mwindows -o $@ $< -luser32 -ladvapi32
 
-$(WIN)/fixtures/%.dll: tests/helpers/verdll.c tests/helpers/verdll.rc
+$(WIN)/fixtures/%.dll: winebed/helpers/verdll.c winebed/helpers/verdll.rc
 	@mkdir -p $(dir $@)
-	$(WINDRES) $(VERSION_DEFINES) tests/helpers/verdll.rc -O coff -o $(@:.dll=.res)
-	$(CC_W) -shared -o $@ tests/helpers/verdll.c $(@:.dll=.res)
+	$(WINDRES) $(VERSION_DEFINES) winebed/helpers/verdll.rc -O coff -o $(@:.dll=.res)
+	$(CC_W) -shared -o $@ winebed/helpers/verdll.c $(@:.dll=.res)
 
 $(WIN)/fixtures/v4.0.0.0.dll: VERSION_DEFINES := -DFILEVER=4,0,0,0
 $(WIN)/fixtures/v5.6.0.0.dll: VERSION_DEFINES := -DFILEVER=5,6,0,0
