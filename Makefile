@@ -30,7 +30,8 @@ LAUNCHER_OBJECTS := $(patsubst runtime/%.cpp,$(WIN)/obj/%.o,$(LAUNCHER_SOURCES))
 HELPER_CFLAGS := -std=c99 -O2 -Wall -Wextra -static
 HELPERS := $(WIN)/helpers/robot.exe $(WIN)/helpers/fakeplayer.exe \
 	$(WIN)/helpers/fakeinstaller.exe $(WIN)/helpers/signal.exe \
-	$(WIN)/helpers/holdname.exe $(WIN)/helpers/pollwait.exe
+	$(WIN)/helpers/holdname.exe $(WIN)/helpers/pollwait.exe \
+	$(WIN)/helpers/marker.exe $(WIN)/helpers/locales.exe
 
 # DLLs with chosen file and product versions (and one without any), which the
 # tests put in place of the system's vbscript.dll.
@@ -75,7 +76,12 @@ $(WIN)/sample/player.exe: sample/player/player.c
 
 $(WIN)/helpers/robot.exe: winebed/helpers/robot.c winebed/helpers/helpers.h
 	@mkdir -p $(dir $@)
-	$(CC_W) $(HELPER_CFLAGS) -o $@ $< -luser32 -ladvapi32
+	$(CC_W) $(HELPER_CFLAGS) -o $@ $< -luser32 -lgdi32 -ladvapi32
+
+# Console helpers: the robot above, and the locale list below.
+$(WIN)/helpers/locales.exe: winebed/helpers/locales.c
+	@mkdir -p $(dir $@)
+	$(CC_W) $(HELPER_CFLAGS) -o $@ $<
 
 $(WIN)/helpers/%.exe: winebed/helpers/%.c winebed/helpers/helpers.h
 	@mkdir -p $(dir $@)

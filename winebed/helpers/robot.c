@@ -6,12 +6,19 @@
  * Usage:
  *   robot.exe /log=<file> /timeout=<ms> [/winver=<name>] [/answers=<a,b,...>]
  *             [/marker=<n>] [/markerraw=<type>:<hexbytes>] [/nomarker]
- *             [/closesplash] [/args=<text>] [/cwd=<dir>] <program path>
+ *             [/closesplash] [/args=<text>] [/cwd=<dir>] [/hold=<dir>]
+ *             [/refuserestart] <program path>
  *
  * The program path is the last argument.  Arguments follow the usual Windows
  * quoting rules (double quotes group spaces, \" is a literal quote).
  * /timeout defaults to 30000.  Answers: ok, cancel, esc, close, none; when the
  * list is used up every further box gets "ok".
+ * /hold=<dir>: after logging a splash or a message box, and before answering a
+ * box, the robot logs "robot hold n=<k>" (k counts from 1) and waits until the
+ * file <dir>\go<k> exists, so that its picture can be taken first.
+ * /refuserestart: the robot keeps a hidden window that answers a session end
+ * (WM_QUERYENDSESSION, which Wine sends to every window when a program asks
+ * for a restart) with FALSE, so that the prefix's session goes on.
  *
  * Every log line starts with "t=<ms since robot start> ".  Lines:
  *   robot winver=<name|default>
@@ -23,6 +30,7 @@
  *   msgbox owner=<hex> style=<hex> exstyle=<hex> icon=<0|1> buttons=<B1|B2...>
  *   msgbox caption=<text>
  *   msgbox text=<text>
+ *   msgbox rect=<l,t,r,b>                    (window rectangle, screen pixels)
  *   msgbox answer=<word>
  *   msgbox gone
  *   splash style=<hex> exstyle=<hex> owner=<hex> rect=<l,t,r,b> client=<w,h>
@@ -30,11 +38,17 @@
  *   splash caption=<text>
  *   splash text=<text>
  *   splash textstyle=<hex>
+ *   splash fit font=<own|none> width=<w> height=<h> need=<n> cut=<0|1>
+ *          (the text measured with the text control's font by the static
+ *          control's rule; need > height means lines are not shown)
  *   splash responsive=<0|1>
  *   splash afterclose exists=<0|1> visible=<0|1>     (only with /closesplash)
  *   splash gone
  *   window style=<hex> exstyle=<hex> class=<class name>
  *   window caption=<text>
+ *   robot hold n=<k>
+ *   robot holdtimeout n=<k>
+ *   robot endsession refused
  *   robot exit code=<unsigned decimal>
  *   robot timeout                            (program killed, robot exits 3)
  *   robot cpu user_ms=<n> kernel_ms=<n>      (main thread of the program)
@@ -320,6 +334,39 @@ static void log_msgbox(HWND box)
     g_text[0] = '\0';
     GetWindowTextA(child_by_id(box, 0xFFFF), g_text, sizeof g_text);
     log_line("msgbox text=%s", g_text);
+    RECT r;
+    GetWindowRect(box, &r);
+    log_line("msgbox rect=%ld,%ld,%ld,%ld", (long)r.left, (long)r.top, (long)r.right, (long)r.bottom);
+}
+
+/* Measures the splash text as the text control lays it out: the control's own
+   font (WM_GETFONT), word wrapping and centring at the control's client width
+   (DT_WORDBREAK | DT_CENTER, the static control's rule for SS_CENTER), and
+   compares the height that needs with the control's client height. */
+static void log_splash_fit(HWND s)
+{
+    HWND ctl = child_by_id(s, 1000);
+    RECT cr, need;
+    if (!ctl)
+        return;
+    GetClientRect(ctl, &cr);
+    HFONT font = (HFONT)SendMessageA(ctl, WM_GETFONT, 0, 0);
+    HDC dc = GetDC(ctl);
+    if (!dc)
+        return;
+    HGDIOBJ old = font ? SelectObject(dc, font) : NULL;
+    static char text[512];
+    text[0] = '\0';
+    GetWindowTextA(ctl, text, sizeof text);
+    SetRect(&need, 0, 0, cr.right - cr.left, 0);
+    DrawTextA(dc, text, -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_CENTER);
+    if (old)
+        SelectObject(dc, old);
+    ReleaseDC(ctl, dc);
+    long height = (long)(cr.bottom - cr.top);
+    log_line("splash fit font=%s width=%ld height=%ld need=%ld cut=%d",
+             (font && old) ? "own" : "none", (long)(cr.right - cr.left), height,
+             (long)need.bottom, need.bottom > height ? 1 : 0);
 }
 
 static void log_splash(HWND s, int closesplash)
@@ -343,6 +390,7 @@ static void log_splash(HWND s, int closesplash)
     GetDlgItemTextA(s, 1000, g_text, sizeof g_text);
     log_line("splash text=%s", g_text);
     log_line("splash textstyle=%lx", (unsigned long)GetWindowLongA(child_by_id(s, 1000), GWL_STYLE));
+    log_splash_fit(s);
 
     DWORD_PTR res = 0;
     LRESULT ok = SendMessageTimeoutA(s, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &res);
@@ -375,6 +423,66 @@ static int window_gone(HWND h)
     return !IsWindow(h) || !IsWindowVisible(h);
 }
 
+/* ---- holding a window for its picture, refusing a session end ------- */
+
+static char g_holddir[MAX_PATH];
+static int g_holds;
+static HWND g_refuser;
+
+static LRESULT CALLBACK refuser_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_QUERYENDSESSION) {
+        log_line("robot endsession refused");
+        return FALSE;
+    }
+    return DefWindowProcA(h, msg, wp, lp);
+}
+
+static void make_refuser(void)
+{
+    WNDCLASSA wc;
+    memset(&wc, 0, sizeof wc);
+    wc.lpfnWndProc = refuser_proc;
+    wc.hInstance = GetModuleHandleA(NULL);
+    wc.lpszClassName = "RobotRefusesSessionEnd";
+    RegisterClassA(&wc);
+    /* Topmost, so that it is the first window that a session end asks. */
+    g_refuser = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP,
+                                0, 0, 1, 1, NULL, NULL, wc.hInstance, NULL);
+}
+
+/* Serves the robot's own window, if it has one. */
+static void pump(void)
+{
+    MSG m;
+    if (!g_refuser)
+        return;
+    while (PeekMessageA(&m, NULL, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&m);
+        DispatchMessageA(&m);
+    }
+}
+
+/* With /hold: logs the hold and waits for <dir>\go<k>, at most until the
+   robot's own time-out. */
+static void hold(DWORD timeout)
+{
+    char go[MAX_PATH + 32];
+    if (!g_holddir[0])
+        return;
+    g_holds++;
+    snprintf(go, sizeof go, "%s\\go%d", g_holddir, g_holds);
+    log_line("robot hold n=%d", g_holds);
+    while (GetFileAttributesA(go) == INVALID_FILE_ATTRIBUTES) {
+        if (elapsed() >= timeout) {
+            log_line("robot holdtimeout n=%d", g_holds);
+            return;
+        }
+        pump();
+        Sleep(5);
+    }
+}
+
 /* ---- main ------------------------------------------------------------ */
 
 static void usage_exit(const char *msg)
@@ -383,7 +491,7 @@ static void usage_exit(const char *msg)
     fprintf(stderr, "robot: %s\n", msg);
     fprintf(stderr, "usage: robot.exe /log=<file> /timeout=<ms> [/winver=<name>] [/answers=<a,b,...>]\n"
                     "       [/marker=<n>] [/markerraw=<type>:<hex>] [/nomarker] [/closesplash]\n"
-                    "       [/args=<text>] [/cwd=<dir>] <program path>\n");
+                    "       [/args=<text>] [/cwd=<dir>] [/hold=<dir>] [/refuserestart] <program path>\n");
     ExitProcess(4);
 }
 
@@ -422,7 +530,7 @@ int main(void)
 
     DWORD timeout = 30000;
     const char *winver = NULL, *answers = "", *args = NULL, *cwd = NULL, *markerraw = NULL, *marker = NULL;
-    int nomarker = 0, closesplash = 0;
+    int nomarker = 0, closesplash = 0, refuserestart = 0;
 
     /* /log first, so that later problems can be logged. */
     for (int i = 0; i < argc - 1; i++)
@@ -453,6 +561,10 @@ int main(void)
             args = a + 6;
         else if (starts_with(a, "/cwd="))
             cwd = a + 5;
+        else if (starts_with(a, "/hold="))
+            lstrcpynA(g_holddir, a + 6, sizeof g_holddir);
+        else if (strcmp(a, "/refuserestart") == 0)
+            refuserestart = 1;
         else {
             static char msg[300];
             snprintf(msg, sizeof msg, "unknown option %.250s", a);
@@ -500,6 +612,9 @@ int main(void)
     } else if (nomarker) {
         delete_marker();
     }
+
+    if (refuserestart)
+        make_refuser();
 
     /* Start the program. */
     static char cmd[32768];
@@ -560,12 +675,14 @@ int main(void)
                 mark_seen(h);
                 splash = h;
                 log_splash(h, closesplash);
+                hold(timeout);
             } else if (dialog && child_by_id(h, 0xFFFF)) {
                 if (box)
                     continue;   /* one box at a time */
                 mark_seen(h);
                 box = h;
                 log_msgbox(h);
+                hold(timeout);
                 answer_box(h, next_answer < nanswers ? answer[next_answer] : "ok");
                 next_answer++;
             } else {
@@ -573,6 +690,7 @@ int main(void)
                 log_other_window(h);
             }
         }
+        pump();
         Sleep(10);
     }
 
@@ -597,5 +715,7 @@ int main(void)
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     log_marker_state();
+    if (g_refuser)
+        DestroyWindow(g_refuser);
     return rc;
 }
