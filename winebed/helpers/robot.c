@@ -18,7 +18,8 @@
  * file <dir>\go<k> exists, so that its picture can be taken first.
  * /refuserestart: the robot keeps a hidden window that answers a session end
  * (WM_QUERYENDSESSION, which Wine sends to every window when a program asks
- * for a restart) with FALSE, so that the prefix's session goes on.
+ * for a restart) with FALSE, so that the prefix's session goes on; after the
+ * program has ended it stays up to 3 s for a request to refuse.
  *
  * Every log line starts with "t=<ms since robot start> ".  Lines:
  *   robot winver=<name|default>
@@ -38,9 +39,11 @@
  *   splash caption=<text>
  *   splash text=<text>
  *   splash textstyle=<hex>
- *   splash fit font=<own|none> width=<w> height=<h> need=<n> cut=<0|1>
+ *   splash fit font=<own|template|none> width=<w> height=<h> need=<n> cut=<0|1>
  *          (the text measured with the text control's font by the static
- *          control's rule; need > height means lines are not shown)
+ *          control's rule; need > height means lines are not shown; font
+ *          "template": measured in a hidden copy made from the program's own
+ *          dialog template, "none": not measured, need=-1)
  *   splash responsive=<0|1>
  *   splash afterclose exists=<0|1> visible=<0|1>     (only with /closesplash)
  *   splash gone
@@ -339,34 +342,75 @@ static void log_msgbox(HWND box)
     log_line("msgbox rect=%ld,%ld,%ld,%ld", (long)r.left, (long)r.top, (long)r.right, (long)r.bottom);
 }
 
-/* Measures the splash text as the text control lays it out: the control's own
-   font (WM_GETFONT), word wrapping and centring at the control's client width
-   (DT_WORDBREAK | DT_CENTER, the static control's rule for SS_CENTER), and
-   compares the height that needs with the control's client height. */
+static const char *g_program;   /* the program's path, from the command line */
+
+static INT_PTR CALLBACK quiet_dialog_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp)
+{
+    (void)h;
+    (void)wp;
+    (void)lp;
+    return msg == WM_INITDIALOG;
+}
+
+/* Height that `text` needs in control `ctl` of this process: the control's font
+   (WM_GETFONT), word wrapping and centring at the control's client width
+   (DT_WORDBREAK | DT_CENTER, the static control's rule for SS_CENTER). Returns
+   -1 when the font cannot be selected. */
+static long text_height(HWND ctl, const char *text, long width)
+{
+    HFONT font = (HFONT)SendMessageA(ctl, WM_GETFONT, 0, 0);
+    HDC dc = GetDC(ctl);
+    RECT need;
+    long height = -1;
+    if (!dc)
+        return -1;
+    HGDIOBJ old = font ? SelectObject(dc, font) : NULL;
+    if (old) {
+        SetRect(&need, 0, 0, width, 0);
+        DrawTextA(dc, text, -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_CENTER);
+        height = (long)need.bottom;
+        SelectObject(dc, old);
+    }
+    ReleaseDC(ctl, dc);
+    return height;
+}
+
+/* Measures the splash text as its control lays it out and compares the height
+   needed with the control's client height. A font handle belongs to the process
+   that made it, so when the splash's own font cannot be selected here, the
+   robot makes a hidden copy of the dialog from the program's own template 102
+   (the dialog manager makes the same font the same way) and measures there. */
 static void log_splash_fit(HWND s)
 {
     HWND ctl = child_by_id(s, 1000);
-    RECT cr, need;
+    RECT cr;
+    static char text[512];
+    const char *how = "own";
     if (!ctl)
         return;
     GetClientRect(ctl, &cr);
-    HFONT font = (HFONT)SendMessageA(ctl, WM_GETFONT, 0, 0);
-    HDC dc = GetDC(ctl);
-    if (!dc)
-        return;
-    HGDIOBJ old = font ? SelectObject(dc, font) : NULL;
-    static char text[512];
     text[0] = '\0';
     GetWindowTextA(ctl, text, sizeof text);
-    SetRect(&need, 0, 0, cr.right - cr.left, 0);
-    DrawTextA(dc, text, -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_CENTER);
-    if (old)
-        SelectObject(dc, old);
-    ReleaseDC(ctl, dc);
-    long height = (long)(cr.bottom - cr.top);
-    log_line("splash fit font=%s width=%ld height=%ld need=%ld cut=%d",
-             (font && old) ? "own" : "none", (long)(cr.right - cr.left), height,
-             (long)need.bottom, need.bottom > height ? 1 : 0);
+    long width = (long)(cr.right - cr.left), height = (long)(cr.bottom - cr.top);
+    long need = text_height(ctl, text, width);
+    if (need < 0 && g_program) {
+        how = "none";
+        HMODULE module = LoadLibraryExA(g_program, NULL, LOAD_LIBRARY_AS_DATAFILE);
+        if (module) {
+            HWND copy = CreateDialogParamA(module, MAKEINTRESOURCEA(102), NULL, quiet_dialog_proc, 0);
+            HWND copyctl = copy ? child_by_id(copy, 1000) : NULL;
+            if (copyctl) {
+                need = text_height(copyctl, text, width);
+                if (need >= 0)
+                    how = "template";
+            }
+            if (copy)
+                DestroyWindow(copy);
+            FreeLibrary(module);
+        }
+    }
+    log_line("splash fit font=%s width=%ld height=%ld need=%ld cut=%d", how, width, height,
+             need, need > height ? 1 : 0);
 }
 
 static void log_splash(HWND s, int closesplash)
@@ -428,11 +472,13 @@ static int window_gone(HWND h)
 static char g_holddir[MAX_PATH];
 static int g_holds;
 static HWND g_refuser;
+static int g_refused;
 
 static LRESULT CALLBACK refuser_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp)
 {
     if (msg == WM_QUERYENDSESSION) {
         log_line("robot endsession refused");
+        g_refused = 1;
         return FALSE;
     }
     return DefWindowProcA(h, msg, wp, lp);
@@ -539,6 +585,7 @@ int main(void)
     if (argc < 1)
         usage_exit("no program given");
     const char *program = argv[argc - 1];
+    g_program = program;
     for (int i = 0; i < argc - 1; i++) {
         const char *a = argv[i];
         if (starts_with(a, "/log="))
@@ -615,6 +662,9 @@ int main(void)
 
     if (refuserestart)
         make_refuser();
+    /* The pointer goes to the screen's corner, out of the pictures. */
+    if (g_holddir[0])
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
 
     /* Start the program. */
     static char cmd[32768];
@@ -692,6 +742,16 @@ int main(void)
         }
         pump();
         Sleep(10);
+    }
+
+    /* A restart that the program asked for as it ended reaches the session
+       after it: stay to refuse it, until it came or 3 s have passed. */
+    if (ended && g_refuser) {
+        DWORD waited = GetTickCount();
+        while (!g_refused && GetTickCount() - waited < 3000) {
+            pump();
+            Sleep(5);
+        }
     }
 
     int rc;
