@@ -2,7 +2,8 @@
 # make test  installs what is missing, builds, and runs every test
 # make build builds without running anything
 # make check INF=path checks a start.inf (or the folder that holds it)
-.PHONY: all build run test deps bench check clean
+# make storyboard DISC=folder OUT=folder pictures every screen of a disc in every language
+.PHONY: all build run test deps bench check clean storyboard
 
 BUILD   := build
 WIN     := $(BUILD)/win32
@@ -102,6 +103,11 @@ $(WIN)/fixtures/nofixedinfo.dll: VERSION_DEFINES := -DNOFIXEDINFO
 
 run: build
 	python3 tools/run-sample
+
+# make storyboard DISC=folder OUT=folder: pictures of every screen of a disc's
+# start.inf in every language, with index.html (tools/storyboard).
+storyboard: build
+	tools/storyboard $(DISC) $(OUT)
 
 test: build
 	cmake -S . -B $(HOST) -DCMAKE_BUILD_TYPE=Debug >/dev/null

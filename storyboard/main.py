@@ -85,7 +85,11 @@ def storyboard(disc_dir, out_dir, bed, progress=print):
             language_record = dict(language.as_record(), slug=language.slug, screens=screens,
                                    runs=[])
             for run in runs:
-                new = [w[0] for w in run.windows if w[0] in wanted and "png" not in wanted[w[0]]]
+                new = []
+                for screen_id, _, _ in run.windows:
+                    if screen_id in wanted and screen_id not in new and \
+                            "png" not in wanted[screen_id]:
+                        new.append(screen_id)
                 for screen_id in new:
                     done += 1
                     progress("%d of %d: %s, %s (%s)" % (done, total, language.section,

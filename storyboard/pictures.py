@@ -75,11 +75,25 @@ def imagemagick(tool):
 
 
 def contact_sheet(pictures, out_path, title):
-    """One PNG with every picture of a language, each labelled [(png, label)]."""
-    args = [imagemagick("montage"), "-font", "DejaVu-Sans", "-pointsize", "12",
-            "-background", "#e8e8e8", "-title", title]
-    for png, label in pictures:
-        args += ["-label", label, png]
-    args += ["-tile", "3x", "-geometry", "+10+10", out_path]
-    subprocess.run(args, check=True, timeout=120, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.PIPE)
+    """One PNG with every picture of a language, each labelled [(png, label)],
+    under a title line. Each label is put under its picture first, since
+    montage's own labels may lose the last row's."""
+    convert = imagemagick("convert")
+    font = ["-font", "DejaVu-Sans", "-background", "#e8e8e8", "-pointsize", "12"]
+    labelled = []
+    for number, (png, label) in enumerate(pictures):
+        target = "%s.%d.png" % (out_path, number)
+        subprocess.run([convert, png] + font + ["label:" + label, "-gravity", "center",
+                        "-append", target], check=True, timeout=60,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        labelled.append(target)
+    try:
+        subprocess.run([imagemagick("montage")] + font + labelled +
+                       ["-tile", "3x", "-geometry", "+10+10", out_path],
+                       check=True, timeout=120, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    finally:
+        for target in labelled:
+            os.remove(target)
+    subprocess.run([convert] + font + ["-pointsize", "16", "label:" + title, out_path,
+                    "-gravity", "center", "-append", out_path],
+                   check=True, timeout=120, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)

@@ -88,7 +88,7 @@ class Shooter:
                 shot = window_before(events, index)
                 planned = run.windows[handled][0] if handled < len(run.windows) else None
                 shot["planned"] = planned
-                if planned in wanted and "rect" in shot:
+                if planned in wanted and planned not in shots and "rect" in shot:
                     self._picture(shot, "%s-%s" % (name, planned))
                     shots[planned] = shot
                 handled += 1

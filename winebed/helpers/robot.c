@@ -511,11 +511,20 @@ static void pump(void)
 
 /* With /hold: logs the hold and waits for <dir>\go<k>, at most until the
    robot's own time-out. */
-static void hold(DWORD timeout)
+static void hold(HWND h, DWORD timeout)
 {
     char go[MAX_PATH + 32];
     if (!g_holddir[0])
         return;
+    /* As the window of a program that the user has just started, it is the
+       active one in its picture. */
+    SetForegroundWindow(h);
+    DWORD asked = GetTickCount();
+    while (GetForegroundWindow() != h && GetTickCount() - asked < 500)
+        Sleep(5);
+    /* Once the window's thread has answered, it has handled its activation. */
+    DWORD_PTR res = 0;
+    SendMessageTimeoutA(h, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &res);
     g_holds++;
     snprintf(go, sizeof go, "%s\\go%d", g_holddir, g_holds);
     log_line("robot hold n=%d", g_holds);
@@ -725,14 +734,14 @@ int main(void)
                 mark_seen(h);
                 splash = h;
                 log_splash(h, closesplash);
-                hold(timeout);
+                hold(h, timeout);
             } else if (dialog && child_by_id(h, 0xFFFF)) {
                 if (box)
                     continue;   /* one box at a time */
                 mark_seen(h);
                 box = h;
                 log_msgbox(h);
-                hold(timeout);
+                hold(h, timeout);
                 answer_box(h, next_answer < nanswers ? answer[next_answer] : "ok");
                 next_answer++;
             } else {
