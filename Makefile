@@ -116,6 +116,7 @@ test: build
 
 bench: build
 	python3 bench/launch_bench.py
+	python3 bench/storyboard_bench.py
 
 clean:
 	rm -rf $(BUILD)

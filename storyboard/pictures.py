@@ -89,7 +89,7 @@ def contact_sheet(pictures, out_path, title):
         labelled.append(target)
     try:
         subprocess.run([imagemagick("montage")] + font + labelled +
-                       ["-tile", "3x", "-geometry", "+10+10", out_path],
+                       ["-tile", "%dx" % min(3, len(labelled)), "-geometry", "+10+10", out_path],
                        check=True, timeout=120, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
     finally:
         for target in labelled:
