@@ -3,7 +3,8 @@
 # make build builds without running anything
 # make check INF=path checks a start.inf (or the folder that holds it)
 # make disc DISC=folder OUT=image.iso makes the disc image of a presentation folder
-.PHONY: all build run test deps bench check clean disc
+# make storyboard DISC=folder OUT=folder pictures every screen of a disc in every language
+.PHONY: all build run test deps bench check clean disc storyboard
 
 BUILD   := build
 WIN     := $(BUILD)/win32
@@ -32,7 +33,7 @@ HELPER_CFLAGS := -std=c99 -O2 -Wall -Wextra -static
 HELPERS := $(WIN)/helpers/robot.exe $(WIN)/helpers/fakeplayer.exe \
 	$(WIN)/helpers/fakeinstaller.exe $(WIN)/helpers/signal.exe \
 	$(WIN)/helpers/holdname.exe $(WIN)/helpers/pollwait.exe \
-	$(WIN)/helpers/drivetype.exe
+	$(WIN)/helpers/drivetype.exe $(WIN)/helpers/marker.exe $(WIN)/helpers/locales.exe
 
 # DLLs with chosen file and product versions (and one without any), which the
 # tests put in place of the system's vbscript.dll.
@@ -81,18 +82,23 @@ $(WIN)/sample/player.exe: sample/player/player.c
 	@mkdir -p $(dir $@)
 	$(CC_W) $(HELPER_CFLAGS) -mwindows -o $@ $< -luser32 -lgdi32
 
-$(WIN)/helpers/robot.exe: tests/helpers/robot.c tests/helpers/helpers.h
+$(WIN)/helpers/robot.exe: winebed/helpers/robot.c winebed/helpers/helpers.h
 	@mkdir -p $(dir $@)
-	$(CC_W) $(HELPER_CFLAGS) -o $@ $< -luser32 -ladvapi32
+	$(CC_W) $(HELPER_CFLAGS) -o $@ $< -luser32 -lgdi32 -ladvapi32
 
-$(WIN)/helpers/%.exe: tests/helpers/%.c tests/helpers/helpers.h
+# Console helpers: the robot above, and the locale list below.
+$(WIN)/helpers/locales.exe: winebed/helpers/locales.c
+	@mkdir -p $(dir $@)
+	$(CC_W) $(HELPER_CFLAGS) -o $@ $<
+
+$(WIN)/helpers/%.exe: winebed/helpers/%.c winebed/helpers/helpers.h
 	@mkdir -p $(dir $@)
 	$(CC_W) $(HELPER_CFLAGS) -mwindows -o $@ $< -luser32 -ladvapi32
 
-$(WIN)/fixtures/%.dll: tests/helpers/verdll.c tests/helpers/verdll.rc
+$(WIN)/fixtures/%.dll: winebed/helpers/verdll.c winebed/helpers/verdll.rc
 	@mkdir -p $(dir $@)
-	$(WINDRES) $(VERSION_DEFINES) tests/helpers/verdll.rc -O coff -o $(@:.dll=.res)
-	$(CC_W) -shared -o $@ tests/helpers/verdll.c $(@:.dll=.res)
+	$(WINDRES) $(VERSION_DEFINES) winebed/helpers/verdll.rc -O coff -o $(@:.dll=.res)
+	$(CC_W) -shared -o $@ winebed/helpers/verdll.c $(@:.dll=.res)
 
 $(WIN)/fixtures/v4.0.0.0.dll: VERSION_DEFINES := -DFILEVER=4,0,0,0
 $(WIN)/fixtures/v5.6.0.0.dll: VERSION_DEFINES := -DFILEVER=5,6,0,0
@@ -105,6 +111,11 @@ $(WIN)/fixtures/nofixedinfo.dll: VERSION_DEFINES := -DNOFIXEDINFO
 run: build
 	python3 tools/run-sample
 
+# make storyboard DISC=folder OUT=folder: pictures of every screen of a disc's
+# start.inf in every language, with index.html (tools/storyboard).
+storyboard: build
+	tools/storyboard $(DISC) $(OUT)
+
 test: build
 	cmake -S . -B $(HOST) -DCMAKE_BUILD_TYPE=Debug >/dev/null
 	cmake --build $(HOST) -j2
@@ -114,6 +125,7 @@ bench: build
 	python3 bench/launch_bench.py
 	python3 bench/startcheck_bench.py
 	python3 bench/makedisc_bench.py
+	python3 bench/storyboard_bench.py
 
 clean:
 	rm -rf $(BUILD)

@@ -2,7 +2,7 @@
 """Benchmarks of the launcher under Wine, printed as a small report:
 
 1. CPU time of the launcher over a 5-second wait for a late signal, beside the
-   plain 1-millisecond polling loop (tests/helpers/pollwait.c) in the same run.
+   plain 1-millisecond polling loop (winebed/helpers/pollwait.c) in the same run.
 2. Time from the launcher's start to the player's start, beside starting the
    player directly.
 3. The size of Start.exe.
@@ -16,7 +16,7 @@ import sys
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "tools"))
+sys.path.insert(0, os.path.join(HERE, ".."))
 import winebed  # noqa: E402
 
 HELPERS = r"C:\b\helpers"

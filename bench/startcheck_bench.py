@@ -15,7 +15,7 @@ import sys
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "tools"))
+sys.path.insert(0, os.path.join(HERE, ".."))
 import winebed  # noqa: E402
 
 CHECKER = os.path.join(winebed.WIN32, "startcheck.exe")

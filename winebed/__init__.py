@@ -2,8 +2,9 @@
 none), one persistent wineserver, and the plumbing to run Windows programs in it
 with a hard time-out, ending every process that a run started by its id.
 
-Used by `make run` (tools/run-sample), by the end-to-end tests and by the
-benchmarks."""
+Used by `make run` (tools/run-sample), by the end-to-end tests, by the storyboard
+and by the benchmarks. The runner of the launcher (cases, logs, results) is
+winebed.runner; the Win32 helpers that run inside the bed are in winebed/helpers."""
 import json
 import os
 import shutil

@@ -9,6 +9,12 @@
  *                /child) and do not wait for it
  *   /child       marks such a copy; it behaves like any other instance
  *
+ * Without /exit=, the exit code may come from the environment variable
+ * STARTTEST_EXITS: "<path>=<N>;<path>=<N>...", where <path> is the end of the
+ * installer's own file path (compared without regard to case, at a backslash),
+ * e.g. "dxmedia\setup.exe=3010;vbs\scr56.exe=0".  Thus one copy of the stand-in
+ * put in place of each installer of a disc ends with the code that run needs.
+ *
  * Log lines (appended to the file named by STARTTEST_LOG, if set):
  *   installer start pid=<pid> cmdline=<command line>
  *   installer spawned pid=<child pid>
@@ -40,6 +46,35 @@ static int has_prefix(const char *s, const char *prefix)
             return 0;
     }
     return 1;
+}
+
+/* The exit code that STARTTEST_EXITS gives this program's own path, or `code`. */
+static DWORD code_from_environment(DWORD code)
+{
+    static char exits[4096];
+    char self[MAX_PATH];
+    DWORD n = GetEnvironmentVariableA("STARTTEST_EXITS", exits, sizeof exits);
+    if (n == 0 || n >= sizeof exits)
+        return code;
+    n = GetModuleFileNameA(NULL, self, sizeof self);
+    if (n == 0 || n >= sizeof self)
+        return code;
+    size_t selflen = strlen(self);
+    for (char *entry = exits; entry && *entry;) {
+        char *next = strchr(entry, ';');
+        if (next)
+            *next++ = '\0';
+        char *eq = strchr(entry, '=');
+        if (eq) {
+            size_t len = (size_t)(eq - entry);
+            const char *tail = self + selflen - len;
+            if (len > 0 && len <= selflen && (tail == self || tail[-1] == '\\')
+                && _strnicmp(tail, entry, len) == 0)
+                return parse_u32(eq + 1);
+        }
+        entry = next;
+    }
+    return code;
 }
 
 static void spawn_child(void)
@@ -79,7 +114,7 @@ int WINAPI WinMain(HINSTANCE hInst, HINSTANCE hPrev, LPSTR lpCmd, int nShow)
     log_line("installer start pid=%lu cmdline=%s",
              (unsigned long)GetCurrentProcessId(), cmdline);
 
-    DWORD code = 0, sleep_ms = 0;
+    DWORD code = code_from_environment(0), sleep_ms = 0;
     int spawn = 0;
     static char arg[32768];
     const char *p = skip_program_name(cmdline);

@@ -9,6 +9,9 @@
  *                               keep running <ms2> (default 0), exit 0.
  *   never                       never set the event; exit 0 after 60 s.
  *   exit:<ms>                   exit 0 after <ms> without setting the event.
+ *   wait:<file>                 set the event once <file> exists (looked for
+ *                               every 20 ms, at most 60 s), then exit 0: it
+ *                               keeps the launcher's splash up until then.
  *
  * Log lines (appended to the file named by STARTTEST_LOG, if set):
  *   player start pid=<pid> cmdline=<command line>
@@ -29,8 +32,12 @@
 
 #define SAFETY_MS 60000
 
-enum { MODE_SIGNAL, MODE_NEVER, MODE_EXIT };
-enum { TIMER_MAIN = 1, TIMER_LINGER = 2 };
+enum { MODE_SIGNAL, MODE_NEVER, MODE_EXIT, MODE_WAIT };
+enum { TIMER_MAIN = 1, TIMER_LINGER = 2, TIMER_LOOK = 3 };
+#define LOOK_MS 20
+
+static char g_waitfile[MAX_PATH];
+static DWORD g_looked_ms = 0;
 
 static int g_mode = MODE_SIGNAL;
 static DWORD g_ms = 0;
@@ -47,6 +54,11 @@ static int parse_mode(const char *s)
     if (strcmp(s, "never") == 0) {
         g_mode = MODE_NEVER;
         g_ms = SAFETY_MS;
+        return 1;
+    }
+    if (strncmp(s, "wait:", 5) == 0 && s[5] != '\0') {
+        g_mode = MODE_WAIT;
+        lstrcpynA(g_waitfile, s + 5, sizeof g_waitfile);
         return 1;
     }
     if (strncmp(s, "exit:", 5) == 0) {
@@ -89,6 +101,20 @@ static LRESULT CALLBACK wnd_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     DWORD pid = GetCurrentProcessId();
     switch (msg) {
     case WM_TIMER:
+        if (wp == TIMER_LOOK) {
+            g_looked_ms += LOOK_MS;
+            if (GetFileAttributesA(g_waitfile) != INVALID_FILE_ATTRIBUTES) {
+                KillTimer(hwnd, wp);
+                set_ready_event();
+                log_line("player done pid=%lu", (unsigned long)pid);
+                finish(hwnd);
+            } else if (g_looked_ms >= SAFETY_MS) {
+                KillTimer(hwnd, wp);
+                log_line("player timeout pid=%lu", (unsigned long)pid);
+                finish(hwnd);
+            }
+            return 0;
+        }
         KillTimer(hwnd, wp);
         if (wp == TIMER_MAIN) {
             if (g_mode == MODE_SIGNAL) {
@@ -161,7 +187,10 @@ int WINAPI WinMain(HINSTANCE hInst, HINSTANCE hPrev, LPSTR lpCmd, int nShow)
     }
     ShowWindow(hwnd, SW_SHOW);
     UpdateWindow(hwnd);
-    SetTimer(hwnd, TIMER_MAIN, g_ms, NULL);
+    if (g_mode == MODE_WAIT)
+        SetTimer(hwnd, TIMER_LOOK, LOOK_MS, NULL);
+    else
+        SetTimer(hwnd, TIMER_MAIN, g_ms, NULL);
 
     MSG msg;
     while (GetMessageA(&msg, NULL, 0, 0) > 0) {

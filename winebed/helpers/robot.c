@@ -6,12 +6,20 @@
  * Usage:
  *   robot.exe /log=<file> /timeout=<ms> [/winver=<name>] [/answers=<a,b,...>]
  *             [/marker=<n>] [/markerraw=<type>:<hexbytes>] [/nomarker]
- *             [/closesplash] [/args=<text>] [/cwd=<dir>] <program path>
+ *             [/closesplash] [/args=<text>] [/cwd=<dir>] [/hold=<dir>]
+ *             [/refuserestart] <program path>
  *
  * The program path is the last argument.  Arguments follow the usual Windows
  * quoting rules (double quotes group spaces, \" is a literal quote).
  * /timeout defaults to 30000.  Answers: ok, cancel, esc, close, none; when the
  * list is used up every further box gets "ok".
+ * /hold=<dir>: after logging a splash or a message box, and before answering a
+ * box, the robot logs "robot hold n=<k>" (k counts from 1) and waits until the
+ * file <dir>\go<k> exists, so that its picture can be taken first.
+ * /refuserestart: the robot keeps a hidden window that answers a session end
+ * (WM_QUERYENDSESSION, which Wine sends to every window when a program asks
+ * for a restart) with FALSE, so that the prefix's session goes on; after the
+ * program has ended it stays up to 3 s for a request to refuse.
  *
  * Every log line starts with "t=<ms since robot start> ".  Lines:
  *   robot winver=<name|default>
@@ -23,6 +31,7 @@
  *   msgbox owner=<hex> style=<hex> exstyle=<hex> icon=<0|1> buttons=<B1|B2...>
  *   msgbox caption=<text>
  *   msgbox text=<text>
+ *   msgbox rect=<l,t,r,b>                    (window rectangle, screen pixels)
  *   msgbox answer=<word>
  *   msgbox gone
  *   splash style=<hex> exstyle=<hex> owner=<hex> rect=<l,t,r,b> client=<w,h>
@@ -30,11 +39,19 @@
  *   splash caption=<text>
  *   splash text=<text>
  *   splash textstyle=<hex>
+ *   splash fit font=<own|template|none> width=<w> height=<h> need=<n> cut=<0|1>
+ *          (the text measured with the text control's font by the static
+ *          control's rule; need > height means lines are not shown; font
+ *          "template": measured in a hidden copy made from the program's own
+ *          dialog template, "none": not measured, need=-1)
  *   splash responsive=<0|1>
  *   splash afterclose exists=<0|1> visible=<0|1>     (only with /closesplash)
  *   splash gone
  *   window style=<hex> exstyle=<hex> class=<class name>
  *   window caption=<text>
+ *   robot hold n=<k>
+ *   robot holdtimeout n=<k>
+ *   robot endsession refused
  *   robot exit code=<unsigned decimal>
  *   robot timeout                            (program killed, robot exits 3)
  *   robot cpu user_ms=<n> kernel_ms=<n>      (main thread of the program)
@@ -320,6 +337,80 @@ static void log_msgbox(HWND box)
     g_text[0] = '\0';
     GetWindowTextA(child_by_id(box, 0xFFFF), g_text, sizeof g_text);
     log_line("msgbox text=%s", g_text);
+    RECT r;
+    GetWindowRect(box, &r);
+    log_line("msgbox rect=%ld,%ld,%ld,%ld", (long)r.left, (long)r.top, (long)r.right, (long)r.bottom);
+}
+
+static const char *g_program;   /* the program's path, from the command line */
+
+static INT_PTR CALLBACK quiet_dialog_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp)
+{
+    (void)h;
+    (void)wp;
+    (void)lp;
+    return msg == WM_INITDIALOG;
+}
+
+/* Height that `text` needs in control `ctl` of this process: the control's font
+   (WM_GETFONT), word wrapping and centring at the control's client width
+   (DT_WORDBREAK | DT_CENTER, the static control's rule for SS_CENTER). Returns
+   -1 when the font cannot be selected. */
+static long text_height(HWND ctl, const char *text, long width)
+{
+    HFONT font = (HFONT)SendMessageA(ctl, WM_GETFONT, 0, 0);
+    HDC dc = GetDC(ctl);
+    RECT need;
+    long height = -1;
+    if (!dc)
+        return -1;
+    HGDIOBJ old = font ? SelectObject(dc, font) : NULL;
+    if (old) {
+        SetRect(&need, 0, 0, width, 0);
+        DrawTextA(dc, text, -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_CENTER);
+        height = (long)need.bottom;
+        SelectObject(dc, old);
+    }
+    ReleaseDC(ctl, dc);
+    return height;
+}
+
+/* Measures the splash text as its control lays it out and compares the height
+   needed with the control's client height. A font handle belongs to the process
+   that made it, so when the splash's own font cannot be selected here, the
+   robot makes a hidden copy of the dialog from the program's own template 102
+   (the dialog manager makes the same font the same way) and measures there. */
+static void log_splash_fit(HWND s)
+{
+    HWND ctl = child_by_id(s, 1000);
+    RECT cr;
+    static char text[512];
+    const char *how = "own";
+    if (!ctl)
+        return;
+    GetClientRect(ctl, &cr);
+    text[0] = '\0';
+    GetWindowTextA(ctl, text, sizeof text);
+    long width = (long)(cr.right - cr.left), height = (long)(cr.bottom - cr.top);
+    long need = text_height(ctl, text, width);
+    if (need < 0 && g_program) {
+        how = "none";
+        HMODULE module = LoadLibraryExA(g_program, NULL, LOAD_LIBRARY_AS_DATAFILE);
+        if (module) {
+            HWND copy = CreateDialogParamA(module, MAKEINTRESOURCEA(102), NULL, quiet_dialog_proc, 0);
+            HWND copyctl = copy ? child_by_id(copy, 1000) : NULL;
+            if (copyctl) {
+                need = text_height(copyctl, text, width);
+                if (need >= 0)
+                    how = "template";
+            }
+            if (copy)
+                DestroyWindow(copy);
+            FreeLibrary(module);
+        }
+    }
+    log_line("splash fit font=%s width=%ld height=%ld need=%ld cut=%d", how, width, height,
+             need, need > height ? 1 : 0);
 }
 
 static void log_splash(HWND s, int closesplash)
@@ -343,6 +434,7 @@ static void log_splash(HWND s, int closesplash)
     GetDlgItemTextA(s, 1000, g_text, sizeof g_text);
     log_line("splash text=%s", g_text);
     log_line("splash textstyle=%lx", (unsigned long)GetWindowLongA(child_by_id(s, 1000), GWL_STYLE));
+    log_splash_fit(s);
 
     DWORD_PTR res = 0;
     LRESULT ok = SendMessageTimeoutA(s, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &res);
@@ -375,6 +467,77 @@ static int window_gone(HWND h)
     return !IsWindow(h) || !IsWindowVisible(h);
 }
 
+/* ---- holding a window for its picture, refusing a session end ------- */
+
+static char g_holddir[MAX_PATH];
+static int g_holds;
+static HWND g_refuser;
+static int g_refused;
+
+static LRESULT CALLBACK refuser_proc(HWND h, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_QUERYENDSESSION) {
+        log_line("robot endsession refused");
+        g_refused = 1;
+        return FALSE;
+    }
+    return DefWindowProcA(h, msg, wp, lp);
+}
+
+static void make_refuser(void)
+{
+    WNDCLASSA wc;
+    memset(&wc, 0, sizeof wc);
+    wc.lpfnWndProc = refuser_proc;
+    wc.hInstance = GetModuleHandleA(NULL);
+    wc.lpszClassName = "RobotRefusesSessionEnd";
+    RegisterClassA(&wc);
+    /* Topmost, so that it is the first window that a session end asks. */
+    g_refuser = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP,
+                                0, 0, 1, 1, NULL, NULL, wc.hInstance, NULL);
+}
+
+/* Serves the robot's own window, if it has one. */
+static void pump(void)
+{
+    MSG m;
+    if (!g_refuser)
+        return;
+    while (PeekMessageA(&m, NULL, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&m);
+        DispatchMessageA(&m);
+    }
+}
+
+/* With /hold: logs the hold and waits for <dir>\go<k>, at most until the
+   robot's own time-out. */
+static void hold(HWND h, DWORD timeout)
+{
+    char go[MAX_PATH + 32];
+    if (!g_holddir[0])
+        return;
+    /* As the window of a program that the user has just started, it is the
+       active one in its picture. */
+    SetForegroundWindow(h);
+    DWORD asked = GetTickCount();
+    while (GetForegroundWindow() != h && GetTickCount() - asked < 500)
+        Sleep(5);
+    /* Once the window's thread has answered, it has handled its activation. */
+    DWORD_PTR res = 0;
+    SendMessageTimeoutA(h, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &res);
+    g_holds++;
+    snprintf(go, sizeof go, "%s\\go%d", g_holddir, g_holds);
+    log_line("robot hold n=%d", g_holds);
+    while (GetFileAttributesA(go) == INVALID_FILE_ATTRIBUTES) {
+        if (elapsed() >= timeout) {
+            log_line("robot holdtimeout n=%d", g_holds);
+            return;
+        }
+        pump();
+        Sleep(5);
+    }
+}
+
 /* ---- main ------------------------------------------------------------ */
 
 static void usage_exit(const char *msg)
@@ -383,7 +546,7 @@ static void usage_exit(const char *msg)
     fprintf(stderr, "robot: %s\n", msg);
     fprintf(stderr, "usage: robot.exe /log=<file> /timeout=<ms> [/winver=<name>] [/answers=<a,b,...>]\n"
                     "       [/marker=<n>] [/markerraw=<type>:<hex>] [/nomarker] [/closesplash]\n"
-                    "       [/args=<text>] [/cwd=<dir>] <program path>\n");
+                    "       [/args=<text>] [/cwd=<dir>] [/hold=<dir>] [/refuserestart] <program path>\n");
     ExitProcess(4);
 }
 
@@ -422,7 +585,7 @@ int main(void)
 
     DWORD timeout = 30000;
     const char *winver = NULL, *answers = "", *args = NULL, *cwd = NULL, *markerraw = NULL, *marker = NULL;
-    int nomarker = 0, closesplash = 0;
+    int nomarker = 0, closesplash = 0, refuserestart = 0;
 
     /* /log first, so that later problems can be logged. */
     for (int i = 0; i < argc - 1; i++)
@@ -431,6 +594,7 @@ int main(void)
     if (argc < 1)
         usage_exit("no program given");
     const char *program = argv[argc - 1];
+    g_program = program;
     for (int i = 0; i < argc - 1; i++) {
         const char *a = argv[i];
         if (starts_with(a, "/log="))
@@ -453,6 +617,10 @@ int main(void)
             args = a + 6;
         else if (starts_with(a, "/cwd="))
             cwd = a + 5;
+        else if (starts_with(a, "/hold="))
+            lstrcpynA(g_holddir, a + 6, sizeof g_holddir);
+        else if (strcmp(a, "/refuserestart") == 0)
+            refuserestart = 1;
         else {
             static char msg[300];
             snprintf(msg, sizeof msg, "unknown option %.250s", a);
@@ -500,6 +668,12 @@ int main(void)
     } else if (nomarker) {
         delete_marker();
     }
+
+    if (refuserestart)
+        make_refuser();
+    /* The pointer goes to the screen's corner, out of the pictures. */
+    if (g_holddir[0])
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
 
     /* Start the program. */
     static char cmd[32768];
@@ -560,12 +734,14 @@ int main(void)
                 mark_seen(h);
                 splash = h;
                 log_splash(h, closesplash);
+                hold(h, timeout);
             } else if (dialog && child_by_id(h, 0xFFFF)) {
                 if (box)
                     continue;   /* one box at a time */
                 mark_seen(h);
                 box = h;
                 log_msgbox(h);
+                hold(h, timeout);
                 answer_box(h, next_answer < nanswers ? answer[next_answer] : "ok");
                 next_answer++;
             } else {
@@ -573,7 +749,18 @@ int main(void)
                 log_other_window(h);
             }
         }
+        pump();
         Sleep(10);
+    }
+
+    /* A restart that the program asked for as it ended reaches the session
+       after it: stay to refuse it, until it came or 3 s have passed. */
+    if (ended && g_refuser) {
+        DWORD waited = GetTickCount();
+        while (!g_refused && GetTickCount() - waited < 3000) {
+            pump();
+            Sleep(5);
+        }
     }
 
     int rc;
@@ -597,5 +784,7 @@ int main(void)
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     log_marker_state();
+    if (g_refuser)
+        DestroyWindow(g_refuser);
     return rc;
 }
