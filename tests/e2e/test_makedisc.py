@@ -11,7 +11,6 @@ import sys
 import tempfile
 import time
 
-import e2e
 from e2e import LauncherTest, bed, main, winebed, write_inf
 
 sys.path.insert(0, winebed.ROOT)
@@ -309,7 +308,7 @@ class TryImage(MakeDiscTest):
         code, output = makedisc(folder, iso)
         self.assertEqual(0, code, output)
         log = os.path.join(self.tmp, "try.log")
-        try_root = os.path.join(e2e.BED_ROOT, "try-bed")
+        try_root = os.path.join(bed().root, "try-bed")
         result = trydisc.try_image(iso, try_root, display=bed().display, timeout=30, log=lambda _: 0,
                                    env_extra={"STARTTEST_LOG": bed().winpath(log),
                                               "STARTTEST_PLAYER": "signal:500,linger:3000"})
