@@ -50,17 +50,6 @@ bool IsBinaryByte(unsigned char byte)
 
 }  // namespace
 
-FileEncoding DetectEncoding(const std::string& bytes)
-{
-    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
-        return kEncodingUtf8Bom;
-    if (bytes.compare(0, 2, "\xFF\xFE") == 0)
-        return kEncodingUtf16Le;
-    if (bytes.compare(0, 2, "\xFE\xFF") == 0)
-        return kEncodingUtf16Be;
-    return kEncodingAnsi;
-}
-
 std::string Utf16ToUtf8(const std::string& bytes)
 {
     bool bigEndian = DetectEncoding(bytes) == kEncodingUtf16Be;
@@ -72,32 +61,6 @@ std::string Utf16ToUtf8(const std::string& bytes)
                                                       : (second << 8) | first));
     }
     return WideToUtf8(wide, static_cast<int>(wide.size()));
-}
-
-bool LooksLikeUtf8(const std::string& text)
-{
-    bool multiByte = false;
-    for (size_t at = 0; at < text.size();) {
-        unsigned char byte = static_cast<unsigned char>(text[at]);
-        size_t length = byte < 0x80 ? 1 : (byte & 0xE0) == 0xC0 ? 2 : (byte & 0xF0) == 0xE0 ? 3
-                                        : (byte & 0xF8) == 0xF0 ? 4 : 0;
-        if (length == 0 || (length == 2 && byte < 0xC2) || at + length > text.size())
-            return false;
-        for (size_t i = 1; i < length; ++i)
-            if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80)
-                return false;
-        multiByte = multiByte || length > 1;
-        at += length;
-    }
-    return multiByte;
-}
-
-bool HasNonAscii(const std::string& text)
-{
-    for (char c : text)
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return true;
-    return false;
 }
 
 bool DecodeCodePage(const std::string& bytes, unsigned codePage, std::string* utf8)

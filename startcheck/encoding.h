@@ -8,24 +8,10 @@
 
 #include <string>
 
-enum FileEncoding {
-    kEncodingAnsi,     // no byte-order mark: read in the reader's code page
-    kEncodingUtf8Bom,  // EF BB BF: Windows takes the three bytes as text of line 1
-    kEncodingUtf16Le,  // FF FE: Unicode from Windows 2000 on; nothing before
-    kEncodingUtf16Be,  // FE FF: read by no Windows
-};
-
-FileEncoding DetectEncoding(const std::string& bytes);
+#include "inf_rules.h"
 
 // The text of a UTF-16 file (either byte order, mark dropped) as UTF-8.
 std::string Utf16ToUtf8(const std::string& bytes);
-
-// True when `text` is valid UTF-8 and holds at least one multi-byte sequence:
-// text saved as UTF-8 by an editor, which a single-byte code page shows as
-// two or three characters per letter.
-bool LooksLikeUtf8(const std::string& text);
-
-bool HasNonAscii(const std::string& text);
 
 // Decodes `bytes` as the code page shows them and writes the result as UTF-8.
 // False when a byte sequence is invalid in that code page (the text is then

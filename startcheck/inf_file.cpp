@@ -9,17 +9,6 @@
 
 namespace {
 
-const char kBlanks[] = " \t\r\v\f";
-
-std::string Trim(const std::string& text)
-{
-    size_t begin = text.find_first_not_of(kBlanks);
-    if (begin == std::string::npos)
-        return "";
-    size_t end = text.find_last_not_of(kBlanks);
-    return text.substr(begin, end - begin + 1);
-}
-
 bool ReadBytes(const std::string& path, std::string* bytes)
 {
     FILE* stream = fopen(path.c_str(), "rb");
@@ -31,37 +20,6 @@ bool ReadBytes(const std::string& path, std::string* bytes)
         bytes->append(chunk, got);
     fclose(stream);
     return true;
-}
-
-std::vector<InfSection> ParseSections(const std::string& text)
-{
-    std::vector<InfSection> sections;
-    size_t at = 0;
-    int line = 0;
-    while (at < text.size()) {
-        size_t end = text.find('\n', at);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string content = Trim(text.substr(at, end - at));
-        at = end + 1;
-        ++line;
-        if (content.empty() || content[0] == ';')
-            continue;
-        if (content[0] == '[') {
-            // A header without its closing bracket names no section: its lines
-            // stay with the section before.
-            size_t close = content.find(']');
-            if (close != std::string::npos)
-                sections.push_back({Trim(content.substr(1, close - 1)), line, {}});
-            continue;
-        }
-        size_t equals = content.find('=');
-        if (equals == std::string::npos || sections.empty())
-            continue;
-        sections.back().entries.push_back(
-            {Trim(content.substr(0, equals)), Trim(content.substr(equals + 1)), line});
-    }
-    return sections;
 }
 
 // Whether the byte at `at` of `path` begins a double-byte character of the
@@ -113,13 +71,6 @@ bool WriteWindowsView(InfFile* file)
 }
 
 }  // namespace
-
-std::string Upper(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-    return text;
-}
 
 bool LoadInfFile(const char* argument, InfFile* file)
 {
@@ -181,17 +132,6 @@ int LineOf(const InfFile& file, const std::string& section, const std::string& k
     const InfSection* found = FindSection(file, section);
     const InfEntry* entry = key.empty() ? NULL : FindEntry(found, key);
     return entry ? entry->line : found ? found->line : 0;
-}
-
-bool IsWhollyQuoted(const std::string& written)
-{
-    return written.size() >= 2 && (written[0] == '"' || written[0] == '\'') &&
-           written.back() == written[0];
-}
-
-std::string ValueAsRead(const std::string& written)
-{
-    return IsWhollyQuoted(written) ? written.substr(1, written.size() - 2) : written;
 }
 
 std::string LookupText(const InfFile& file, const std::string& languageSection,

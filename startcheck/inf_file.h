@@ -2,13 +2,7 @@
 // bytes by the rules Windows documents for initialization files. Under Wine the
 // profile functions forgive what Windows does not (a UTF-8 byte-order mark above
 // all), so every text the checker shows comes from this reading, not from Wine's.
-//
-// The rules: a line ends at LF (a CR before it is dropped); blanks around a line,
-// a name or a value are not part of it; a line that begins with ';' is a comment
-// (a ';' later in the line is part of the value); "[name]" begins a section;
-// "key=value" is an entry; names match without regard to case; of two sections or
-// two keys of one name, the first is the one read; a value wholly enclosed in
-// matching double or single quotation marks loses them when it is read.
+// The rules of that reading are in inf_rules.h.
 #ifndef STARTCHECK_INF_FILE_H
 #define STARTCHECK_INF_FILE_H
 
@@ -16,18 +10,7 @@
 #include <vector>
 
 #include "encoding.h"
-
-struct InfEntry {
-    std::string key;
-    std::string value;  // as written, blanks trimmed, quotation marks kept
-    int line;
-};
-
-struct InfSection {
-    std::string name;  // as written
-    int line;
-    std::vector<InfEntry> entries;
-};
+#include "inf_rules.h"
 
 struct InfFile {
     std::string path;      // full path of start.inf, in the checking system's code page
@@ -64,13 +47,6 @@ const InfEntry* FindEntry(const InfSection* section, const std::string& key);
 // the section itself when the key is not written; 0 when neither is.
 int LineOf(const InfFile& file, const std::string& section, const std::string& key = "");
 
-// A value as the profile functions return it: without the quotation marks that
-// wholly enclose it.
-std::string ValueAsRead(const std::string& written);
-
-// True when the written value is wholly enclosed in matching quotation marks.
-bool IsWhollyQuoted(const std::string& written);
-
 // A text as the launcher looks it up: the key in `languageSection` when it has a
 // non-empty value there, else the key in [Message], else `fallback`; cut to
 // `size` - 1 bytes. `source` receives the section that gave the text ("" for the
@@ -78,7 +54,5 @@ bool IsWhollyQuoted(const std::string& written);
 std::string LookupText(const InfFile& file, const std::string& languageSection,
                        const std::string& key, const std::string& fallback, int size,
                        std::string* source);
-
-std::string Upper(std::string text);
 
 #endif

@@ -46,6 +46,7 @@ class Scratch:
         shutil.copy(os.path.join(winebed.WIN32, "Start.exe"), self.exe)
         self.installers = {}  # [Start] key -> path under the folder, as Windows spells it
         self.notes = []
+        self._read_as_windows()
         for key in INSTALLER_KEYS:
             command = inf.start(key)
             if not command:
@@ -59,6 +60,27 @@ class Scratch:
             shutil.copy(os.path.join(winebed.WIN32, "helpers", "fakeinstaller.exe"), found)
             self.installers[key] = os.path.relpath(found, self.folder).replace("/", "\\")
         self.player = self._replace_player(inf.start("open"))
+
+    def _read_as_windows(self):
+        """Wine's profile functions honour a UTF-8 byte-order mark; Windows takes
+        its three bytes as text of line 1, so a section header there is not one.
+        With an empty line in front the mark is no longer at the start of the
+        file, and Wine reads it as Windows does: the pictures show what Windows
+        shows. A UTF-16 file reads as Unicode on Windows 2000 and later, as it
+        does under Wine, and as nothing on the systems before."""
+        path = find(self.folder, "start.inf")
+        if path is None:
+            return
+        with open(path, "rb") as f:
+            data = f.read()
+        if data.startswith(b"\xef\xbb\xbf"):
+            with open(path, "wb") as f:
+                f.write(b"\r\n" + data)
+            self.notes.append("start.inf begins with a UTF-8 byte-order mark, which Windows "
+                              "reads as text of line 1: the pictures show what Windows shows")
+        elif data.startswith((b"\xff\xfe", b"\xfe\xff")):
+            self.notes.append("start.inf is UTF-16: Windows 95, 98, Me and NT 4.0 read nothing "
+                              "from it; the pictures show Windows 2000 and later")
 
     @property
     def windir(self):

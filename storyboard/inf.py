@@ -1,7 +1,7 @@
 """start.inf as the launcher's profile lookups read it: section and key names
 without regard to case, blanks around names and values dropped, a value wholly in
 matching quotes loses them, only a ';' at the start of a line makes a comment, and
-the first of two equal keys wins. Values stay bytes: their code page is the
+the first of two equal keys or sections wins. Values stay bytes: their code page is the
 reader's."""
 import re
 
@@ -20,9 +20,11 @@ class StartInf:
             if line.startswith(b"["):
                 end = line.find(b"]")
                 name = (line[1:end] if end > 0 else line[1:]).strip().decode("latin-1")
-                if name.upper() not in self.sections:
-                    self.sections[name.upper()] = {}
-                    self.section_names.append(name)
+                if name.upper() in self.sections:
+                    current = {}  # a section written again is not read
+                    continue
+                self.sections[name.upper()] = {}
+                self.section_names.append(name)
                 current = self.sections[name.upper()]
                 continue
             if current is None or b"=" not in line:

@@ -38,17 +38,24 @@ JP_DISC = (b"[Start]\r\nDXMedia=dxm\\setup.exe /q\r\nScript=vbs\\scr56.exe /q\r\
 # installer never runs and no exit-code box can come; the splash is off.
 NO_QUESTION_DISC = (b"[Start]\r\nDXMedia=setup.exe\r\nScript=setup.exe\r\nsplash=0\r\n"
                     b"[Message]\r\nUnknownError=Failed\r\n")
+# Saved by an editor as UTF-8 with a byte-order mark: Wine would honour the mark,
+# Windows reads the text byte for byte, so the splash shows the two bytes of the
+# UTF-8 letter as two letters.
+BOM_DISC = (b"\xef\xbb\xbf; the disc\r\n[Start]\r\nopen=%splayer.exe\r\n"
+            b"[Message]\r\nsplashtext=Bitte w\xc3\xa4hlen\r\n")
 
 DISCS = {
     "sample": (open(os.path.join(ROOT, "sample", "start.inf"), "rb").read(), ["player.exe"]),
     "jp": (JP_DISC, ["dxm/setup.exe", "vbs/scr56.exe", "player.exe"]),
     "noquestion": (NO_QUESTION_DISC, ["setup.exe"]),
+    "bom": (BOM_DISC, ["player.exe"]),
 }
 # disc -> {language: [screens in the order first shown]}
 SCREENS = {
     "sample": {"de-1252": ["splash"], "fr-1252": ["splash"], "message": ["splash"]},
     "jp": {"de-1252": ALL_BOXES, "jp-932": ALL_BOXES, "message": ALL_BOXES},
     "noquestion": {"message": ["InstallDXMedia", "InstallScript"]},
+    "bom": {"message": ["splash"]},
 }
 MISSING = "Bad start.inf file"
 # (disc, language, screen) -> (caption, text, text cut)
@@ -66,6 +73,7 @@ TEXTS = [
     ("jp", "message", "SuccessAndRestart", "Tarvello", "Text of SuccessAndRestart", False),
     ("noquestion", "message", "InstallDXMedia", MISSING, "Missing entry 'InstallDXMedia'", False),
     ("noquestion", "message", "InstallScript", MISSING, "Missing entry 'InstallScript'", False),
+    ("bom", "message", "splash", "Tarvello", "Bitte w\u00c3\u00a4hlen", False),
 ]
 
 
