@@ -107,7 +107,7 @@ std::string FromSystemCodePage(const std::string& bytes)
 void CheckFileEncoding(const InfFile& file)
 {
     const std::string& bytes = file.bytes;
-    if (bytes.find_first_not_of(" \t\r\n\x1A") == std::string::npos) {
+    if (IsBlankText(bytes)) {
         Report(kError, "", "", 0,
                "the file is empty: the launcher installs nothing, shows \"Please Wait...\" "
                "and starts nothing");

@@ -22,7 +22,7 @@ void Report(Severity severity, const std::string& section, const std::string& ke
 
 const std::vector<Finding>& Findings();
 
-// True when a finding of this section and key with this message start exists.
+// True when a finding of this section and key exists.
 bool HasFinding(const std::string& section, const std::string& key);
 
 int CountFindings(Severity severity);

@@ -26,6 +26,11 @@ FileEncoding DetectEncoding(const std::string& bytes)
     return kEncodingAnsi;
 }
 
+bool IsBlankText(const std::string& bytes)
+{
+    return bytes.find_first_not_of(" \t\r\n\x1A") == std::string::npos;
+}
+
 bool LooksLikeUtf8(const std::string& text)
 {
     bool multiByte = false;

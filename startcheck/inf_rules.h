@@ -26,6 +26,9 @@ enum FileEncoding {
 
 FileEncoding DetectEncoding(const std::string& bytes);
 
+// True when the file holds nothing but blanks, line ends and end-of-file marks.
+bool IsBlankText(const std::string& bytes);
+
 // True when `text` is valid UTF-8 and holds at least one multi-byte sequence:
 // text saved as UTF-8 by an editor, which a single-byte code page shows as
 // two or three characters per letter.

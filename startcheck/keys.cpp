@@ -6,16 +6,13 @@
 #include <vector>
 
 #include "findings.h"
-#include "prereq/prereq_rules.h"
 #include "report.h"
+#include "texts.h"
 
 namespace {
 
 const char* const kStartKeys[] = {"DirectX", "DXMedia", "DXMediaVersion", "Script", "splash", "open"};
 const char* const kStartTextKeys[] = {"DirectX", "DXMedia", "Script", "open"};
-const char* const kMessageKeys[] = {"InstallDXMedia", "Success", "SuccessAndRestart", "NT4sp3",
-                                    "NotAdmin", "Error", "UnknownError", "InstallScript",
-                                    "splashtext"};
 
 size_t Distance(const std::string& a, const std::string& b)
 {
@@ -77,7 +74,7 @@ void CheckWrittenEntries(const InfFile& file)
 {
     std::vector<std::string> startKeys(std::begin(kStartKeys), std::end(kStartKeys));
     std::vector<std::string> startTextKeys(std::begin(kStartTextKeys), std::end(kStartTextKeys));
-    std::vector<std::string> messageKeys(std::begin(kMessageKeys), std::end(kMessageKeys));
+    std::vector<std::string> messageKeys = MessageKeys();
 
     std::map<std::string, int> sectionLines;
     for (const InfSection& s : file.sections) {

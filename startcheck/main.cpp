@@ -32,7 +32,7 @@ void CheckStartSection(const InfFile& file)
         return;
     if (file.encoding == kEncodingUtf16Le || file.encoding == kEncodingUtf16Be)
         return;
-    if (file.bytes.find_first_not_of(" \t\r\n\x1A") == std::string::npos)
+    if (IsBlankText(file.bytes))
         return;  // the empty file has its own finding
     Report(kError, "Start", "", 0,
            "no [Start] section: the launcher installs nothing and starts nothing");

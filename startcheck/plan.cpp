@@ -205,7 +205,8 @@ void CheckLength(const InfFile& file, const char* key, int size)
                 " <cut> " + Shown(whole.substr(limit, 24)) + "...");
 }
 
-void CheckOpen(const InfFile& file)
+// Returns the command as read.
+std::string CheckOpen(const InfFile& file)
 {
     std::string format = ReadStartText(file, "open", kCommandSize);
     PrintField(2, "open", kWidth, format.empty() ? "(not set: nothing is started)" : Shown(format));
@@ -213,7 +214,7 @@ void CheckOpen(const InfFile& file)
         Finding(kWarning, file, "open",
                 "is not set: the disc starts nothing (the splash shows for an instant and the "
                 "launcher ends)");
-        return;
+        return format;
     }
 
     std::string others;
@@ -258,7 +259,7 @@ void CheckOpen(const InfFile& file)
         Finding(kError, file, "open",
                 "program " + Quote(Shown(first)) + " holds a wildcard, which CreateProcessA takes "
                 "literally: " + CannotStartOutcome("open"));
-        return;
+        return format;
     }
     std::string program = FindStartedProgram(command, file.folder, &tried);
     PrintProgram(program.empty() ? tried : program, program.empty() ? "NOT FOUND" : "found");
@@ -267,6 +268,7 @@ void CheckOpen(const InfFile& file)
                 "program " + Quote(Shown(tried)) + " not found in this folder: nothing would start");
     else
         CheckProgramFile(file, "open", program);
+    return format;
 }
 
 // A path with non-ASCII bytes names another file for users of another code
@@ -308,13 +310,16 @@ void CheckLaunchPlan(const InfFile& file, LaunchPlan* plan)
     CheckInstaller(file, "Script", &plan->script);
     plan->splash = CheckInteger(file, "splash", 1);
     PrintField(2, "splash", kWidth, std::to_string(plan->splash) + (plan->splash ? ": shown" : ": off"));
-    CheckOpen(file);
+    std::string open = CheckOpen(file);
 
-    const char* texts[] = {"DirectX", "DXMedia", "Script"};
-    for (const char* key : texts) {
-        CheckLength(file, key, kPathSize);
-        CheckNonAsciiPath(file, key, ReadStartText(file, key, kPathSize));
+    const struct {
+        const char* key;
+        const std::string& command;
+    } commands[] = {{"DirectX", directX}, {"DXMedia", plan->dxMedia}, {"Script", plan->script}};
+    for (const auto& c : commands) {
+        CheckLength(file, c.key, kPathSize);
+        CheckNonAsciiPath(file, c.key, c.command);
     }
     CheckLength(file, "open", kCommandSize);
-    CheckNonAsciiPath(file, "open", ReadStartText(file, "open", kCommandSize));
+    CheckNonAsciiPath(file, "open", open);
 }

@@ -68,7 +68,7 @@ struct Readers {
     std::vector<const ReaderLocale*> locales;
 };
 
-std::vector<Readers> GroupReaders(const InfFile& file, const std::vector<std::string>& sections)
+std::vector<Readers> GroupReaders(const std::vector<std::string>& sections)
 {
     std::vector<Readers> groups;
     std::vector<const ReaderLocale*> others;
@@ -86,7 +86,6 @@ std::vector<Readers> GroupReaders(const InfFile& file, const std::vector<std::st
     }
     for (unsigned page : CodePagesOf(others))
         groups.push_back({kMessageSection, page, InCodePage(others, page)});
-    (void)file;
     return groups;
 }
 
@@ -227,9 +226,7 @@ void ReportMissing(const std::vector<std::string>& keys, const std::vector<std::
 
 void CheckTextLengths(const InfFile& file, const std::vector<std::string>& sections)
 {
-    std::vector<std::string> keys = DXMediaKeys();
-    keys.push_back(kInstallScriptKey);
-    keys.push_back(kSplashTextKey);
+    std::vector<std::string> keys = MessageKeys();
     std::vector<std::string> all = sections;
     all.push_back(kMessageSection);
     for (const std::string& section : all)
@@ -247,6 +244,14 @@ void CheckTextLengths(const InfFile& file, const std::vector<std::string>& secti
 
 }  // namespace
 
+std::vector<std::string> MessageKeys()
+{
+    std::vector<std::string> keys = DXMediaKeys();
+    keys.push_back(kInstallScriptKey);
+    keys.push_back(kSplashTextKey);
+    return keys;
+}
+
 void CheckTexts(const InfFile& file, const LaunchPlan& plan)
 {
     std::vector<std::string> sections = WrittenLanguageSections(file);
@@ -258,7 +263,7 @@ void CheckTexts(const InfFile& file, const LaunchPlan& plan)
         return;
     }
 
-    std::vector<Readers> groups = GroupReaders(file, sections);
+    std::vector<Readers> groups = GroupReaders(sections);
     std::vector<std::string> readers;  // sections in the order printed
     std::map<std::string, std::vector<std::string>> missing;  // key -> readers without text
     std::map<std::pair<std::string, std::string>, Readings> texts;  // (source, key)

@@ -3,8 +3,15 @@
 #ifndef STARTCHECK_TEXTS_H
 #define STARTCHECK_TEXTS_H
 
+#include <string>
+#include <vector>
+
 #include "inf_file.h"
 #include "plan.h"
+
+// Every message key the launcher reads, in the order a launch shows them, the
+// splash text last.
+std::vector<std::string> MessageKeys();
 
 // Prints the texts of every reachable language section and of [Message], and
 // reports missing texts, byte sequences a reader's code page cannot show, UTF-8
