@@ -4,6 +4,7 @@ started the way AutoPlay starts a disc's open= program, with D:\\ as the current
 folder. Every run has a hard time-out, and every process it started is ended by
 its id afterwards."""
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -65,6 +66,9 @@ def map_cdrom(bed, folder):
                      start_new_session=True).wait(timeout=30)
 
 
+WINDOWS_PATH = re.compile(r"[A-Za-z]:\\|\\\\")
+
+
 def windows_commands(tag):
     """The command lines of the Windows programs of one run (by its tag), but
     Wine's own and the launcher's: what the launcher started."""
@@ -81,10 +85,13 @@ def windows_commands(tag):
                 argv = [a.decode("utf-8", "replace") for a in f.read().split(b"\0") if a]
         except OSError:
             continue
-        if not argv or winebed._is_wine_service(int(name)):
+        # Only Windows programs: Wine shows their Windows path as argv[0]. The
+        # Unix side of a start (the wine script under /bin/sh, the preloader)
+        # carries the tag too, for a moment.
+        if not argv or not WINDOWS_PATH.match(argv[0]) or winebed._is_wine_service(int(name)):
             continue
-        program = argv[0].replace("/", "\\").rsplit("\\", 1)[-1].lower()
-        if program in ("start.exe", "wine", "wine-preloader", "wine64"):
+        program = argv[0].rsplit("\\", 1)[-1].lower()
+        if program == "start.exe":
             continue
         found.append(" ".join(argv))
     return found
